@@ -1,0 +1,169 @@
+#include "game/form1.h"
+
+#include <algorithm>
+
+#include "game/elapsed.h"
+#include "game/level_format.h"
+
+namespace kelo {
+
+bool Form1::PieceOnBoard(int piece) const {
+    if (piece != kBallPiece && piece != kSquarePiece) return false;
+    const int row = PieceRow[piece];
+    const int col = PieceCol[piece];
+    return OnBoard(row, col) && Board(row, col) == CodeOfPiece(piece);
+}
+
+void Form1::Display() {
+    const int row = PieceRow[Selected];
+    const int col = PieceCol[Selected];
+    // A piece that no level has placed yet has no cell to be put down on.
+    if ((Selected != kBallPiece && Selected != kSquarePiece) || !OnBoard(row, col)) return;
+    Board(row, col) = CodeOfPiece(Selected);
+    platform_.PaintPicture(CodeOfPiece(Selected), PixelX(col), PixelY(row));
+    if (MoveCount < INT16_MAX) ++MoveCount;  // stops at the top rather than wrapping
+    platform_.SetFrameCaption(kMoveCaption + std::to_string(MoveCount));
+}
+
+void Form1::Erases() {
+    const int row = PieceRow[Selected];
+    const int col = PieceCol[Selected];
+    if ((Selected != kBallPiece && Selected != kSquarePiece) || !OnBoard(row, col)) return;
+    Board(row, col) = Empty;
+    platform_.PaintPicture(Empty, PixelX(col), PixelY(row));
+}
+
+void Form1::LoadLevel(std::int16_t level) {
+    if (TryLoad(level)) return;
+    // A level that cannot be loaded gives level 1; when level 1 fails too, an empty board,
+    // and the next load tries the file again.
+    Level = 1;
+    if (level != 1 && TryLoad(1)) return;
+    LoadEmptyLevelOne();
+}
+
+bool Form1::TryLoad(std::int16_t level) {
+    if (!platform_.LevelFileIsOpen() && !platform_.OpenLevelFile(ProgramFile("levels.txt"))) return false;
+    std::int64_t offset = RecordOffset(level);
+    const auto length = platform_.LevelFileLength();
+    if (!length) return false;
+    // A record that would begin at or past the end is no level: the levels go round.
+    if (offset >= *length) {
+        Level = 1;
+        offset = 0;
+    }
+    RingsLeft = 0;
+    LineBuffer.fill('\0');
+    for (RowIndex = 1; RowIndex <= kRows; ++RowIndex) {
+        if (!platform_.ReadLevelFile(offset + (RowIndex - 1) * kRowPitch, LineBuffer.data(), LineBuffer.size()))
+            return false;
+        for (ColIndex = 1; ColIndex <= kCols; ++ColIndex) {
+            const std::uint8_t code = CodeOfChar(LineBuffer[ColIndex - 1]);
+            if (code > Square) return false;  // no tile image for 5 to 9
+            Board(RowIndex, ColIndex) = code;
+            if (code == Ring) {
+                ++RingsLeft;
+            } else if (code == Ball) {
+                PieceRow[kBallPiece] = static_cast<std::uint8_t>(RowIndex);
+                PieceCol[kBallPiece] = static_cast<std::uint8_t>(ColIndex);
+            } else if (code == Square) {
+                PieceRow[kSquarePiece] = static_cast<std::uint8_t>(RowIndex);
+                PieceCol[kSquarePiece] = static_cast<std::uint8_t>(ColIndex);
+            }
+            platform_.PaintPicture(code, PixelX(ColIndex), PixelY(RowIndex));
+        }
+    }
+    FinishLoad();
+    return true;
+}
+
+void Form1::LoadEmptyLevelOne() {
+    Level = 1;
+    RingsLeft = 0;
+    for (int row = 1; row <= kRows; ++row) {
+        for (int col = 1; col <= kCols; ++col) {
+            Board(row, col) = Empty;
+            platform_.PaintPicture(Empty, PixelX(col), PixelY(row));
+        }
+    }
+    FinishLoad();
+}
+
+void Form1::FinishLoad() {
+    Selected = kBallPiece;
+    platform_.PaintPicture(Ball, kIndicatorX, kIndicatorY);
+    platform_.SetCaption(kTitlePrefix + std::to_string(Level));
+    MoveCount = 0;
+    platform_.SetFrameCaption(kMoveCaption + "0");
+    LoadTime = platform_.MonotonicMilliseconds();
+}
+
+void Form1::Form_KeyDown(std::int16_t keyCode, std::int16_t /*shift*/) {
+    if (keyCode == kKeySpace) {
+        SwitchPiece();
+        CheckCompletion();
+        return;
+    }
+    if (const auto direction = DirectionOfKey(keyCode)) {
+        const int piece = Selected;
+        if (!PieceOnBoard(piece)) return;
+        const std::uint8_t neighbour =
+            Board.At(PieceRow[piece] + RowStep(*direction), PieceCol[piece] + ColStep(*direction));
+        if (!GuardAllows(piece, neighbour)) return;
+        Slide(*direction);
+        Display();
+        CheckCompletion();
+        return;
+    }
+    CheckCompletion();
+}
+
+void Form1::SwitchPiece() {
+    if (Selected == kBallPiece) {
+        Selected = kSquarePiece;
+        platform_.PaintPicture(Square, kIndicatorX, kIndicatorY);
+    } else {
+        Selected = kBallPiece;
+        platform_.PaintPicture(Ball, kIndicatorX, kIndicatorY);
+    }
+}
+
+void Form1::Slide(Direction direction) {
+    const int piece = Selected;
+    const bool vertical = direction == Direction::Up || direction == Direction::Down;
+    Erases();
+    Walk(
+        Board, piece, PieceRow[piece], PieceCol[piece], direction,
+        [&](int row, int col) {
+            (vertical ? RowIndex : ColIndex) = static_cast<std::int16_t>(vertical ? row : col);
+            if (!platform_.Checked(Setting::Animation)) return;
+            AnimX = static_cast<std::int16_t>(PixelX(col));
+            AnimY = static_cast<std::int16_t>(PixelY(row));
+            platform_.PaintPicture(CodeOfPiece(piece), AnimX, AnimY);
+            platform_.Refresh();
+            platform_.Pause(kAnimationPauseMs);
+        },
+        [&](int row, int col) {
+            --RingsLeft;
+            if (platform_.Checked(Setting::Son)) platform_.PlaySound(ProgramFile("Ding.wav"), kSoundAsync);
+            platform_.PaintPicture(Empty, PixelX(col), PixelY(row));
+        },
+        [&](int, int) {
+            if (platform_.Checked(Setting::Animation)) platform_.PaintPicture(Empty, AnimX, AnimY);
+        });
+}
+
+void Form1::CheckCompletion() {
+    if (RingsLeft != 0) return;
+    // The clock is monotonic, so the time is never negative and a clock change cannot falsify it.
+    const std::int64_t elapsedMs = std::max<std::int64_t>(0, platform_.MonotonicMilliseconds() - LoadTime);
+    Counter = static_cast<std::int32_t>(std::min<std::int64_t>(elapsedMs / 1000, INT32_MAX));
+    MessageText = "Niveau " + std::to_string(Level) + " terminé !" + CrLf + kMoveCaption +
+                  std::to_string(MoveCount) + CrLf + "Temps écoulé : " + FormatElapsed(Counter);
+    if (platform_.Checked(Setting::Son)) platform_.PlaySound(ProgramFile("End.wav"), kSoundAsyncSilent);
+    platform_.MsgBox(MessageText, kBoxTitle);
+    Level = NextLevel(Level);
+    LoadLevel(Level);
+}
+
+}  // namespace kelo

@@ -1,0 +1,145 @@
+#include "platform/qt_platform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSoundEffect>
+#include <QUrl>
+#include <QWidget>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace kelo {
+
+QString ForDisplay(const std::string& text) {
+    QString s = QString::fromStdString(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+QtPlatform::QtPlatform(QWidget* window, QWidget* surfaceWidget, QGroupBox* frame, QImage* surface,
+                       std::array<QImage, 5> tiles)
+    : window_(window), surfaceWidget_(surfaceWidget), frame_(frame), surface_(surface), tiles_(std::move(tiles)) {}
+
+QtPlatform::~QtPlatform() = default;
+
+void QtPlatform::BindCheckMark(Setting setting, QAction* action) {
+    actions_[setting] = action;
+    action->setChecked(flags_[setting]);
+}
+
+void QtPlatform::PaintPicture(int picture, int x, int y) {
+    if (picture < 0 || picture >= static_cast<int>(tiles_.size())) return;
+    {
+        QPainter painter(surface_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(x, y, tiles_[picture]);
+    }
+    surfaceWidget_->update(x, y, tiles_[picture].width(), tiles_[picture].height());
+}
+
+void QtPlatform::Refresh() { surfaceWidget_->repaint(); }
+
+void QtPlatform::Line(int x1, int y1, int x2, int y2, std::uint32_t colour) {
+    const QRgb rgb = 0xFF000000u | colour;
+    const int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
+    const int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
+    int err = dx + dy;
+    int x = x1, y = y1;
+    for (;;) {
+        if (surface_->rect().contains(x, y)) surface_->setPixel(x, y, rgb);
+        if (x == x2 && y == y2) break;
+        const int e2 = 2 * err;
+        if (e2 >= dy) { err += dy; x += sx; }
+        if (e2 <= dx) { err += dx; y += sy; }
+    }
+    surfaceWidget_->update(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))));
+}
+
+void QtPlatform::SetCaption(const std::string& text) { window_->setWindowTitle(QString::fromStdString(text)); }
+
+void QtPlatform::SetFrameCaption(const std::string& text) { frame_->setTitle(QString::fromStdString(text)); }
+
+bool QtPlatform::Checked(Setting setting) {
+    const auto it = actions_.find(setting);
+    if (it != actions_.end() && it->second) return it->second->isChecked();
+    return flags_[setting];
+}
+
+void QtPlatform::SetChecked(Setting setting, bool checked) {
+    flags_[setting] = checked;
+    const auto it = actions_.find(setting);
+    if (it != actions_.end() && it->second) it->second->setChecked(checked);
+}
+
+void QtPlatform::PlaySound(const std::string& path, int flags) {
+    const QString file = QString::fromStdString(path);
+    const bool fallBack = flags == kSoundAsync;
+    if (!QFileInfo(file).isFile()) {
+        if (fallBack) QApplication::beep();
+        return;
+    }
+    auto& effect = sounds_[path];
+    if (!effect) {
+        effect = std::make_unique<QSoundEffect>();
+        QSoundEffect* raw = effect.get();
+        QObject::connect(raw, &QSoundEffect::statusChanged, raw, [raw, fallBack] {
+            if (raw->status() == QSoundEffect::Error && fallBack) QApplication::beep();
+        });
+        effect->setSource(QUrl::fromLocalFile(file));
+    }
+    if (effect->status() == QSoundEffect::Error) {
+        if (fallBack) QApplication::beep();
+        return;
+    }
+    effect->play();  // plays once loaded when the file is still being read
+}
+
+void QtPlatform::MsgBox(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), ForDisplay(text), QMessageBox::Ok, window_);
+    box.exec();
+}
+
+std::string QtPlatform::InputBox(const std::string& prompt, const std::string& title) {
+    QInputDialog dialog(window_);
+    dialog.setWindowTitle(QString::fromStdString(title));
+    dialog.setLabelText(QString::fromStdString(prompt));
+    dialog.setTextValue(QString());
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.textValue().toStdString();
+}
+
+std::int64_t QtPlatform::MonotonicMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void QtPlatform::Pause(int milliseconds) {
+    // A sleep to a deadline on the steady clock: the same pause on any processor, and no event runs.
+    std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds));
+}
+
+std::string QtPlatform::ProgramFolder() { return QCoreApplication::applicationDirPath().toStdString(); }
+
+bool QtPlatform::LevelFileIsOpen() { return levelFile_.IsOpen(); }
+
+bool QtPlatform::OpenLevelFile(const std::string& path) { return levelFile_.Open(path); }
+
+std::optional<std::int64_t> QtPlatform::LevelFileLength() { return levelFile_.Length(); }
+
+bool QtPlatform::ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) {
+    return levelFile_.Read(offset, buffer, size);
+}
+
+void QtPlatform::End() {
+    ending_ = true;
+    QCoreApplication::exit(0);
+}
+
+}  // namespace kelo

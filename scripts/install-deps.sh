@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Kelo need.
+# Only missing packages are installed, so a second run costs a dpkg query.
+set -euo pipefail
+
+packages=(
+  build-essential cmake make pkg-config git
+  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 libgl-dev
+  qt6-qpa-plugins
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang libclang-rt-14-dev
+  xvfb xauth xdotool x11-utils imagemagick
+  pulseaudio pulseaudio-utils
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  strace valgrind
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo=(sudo)
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

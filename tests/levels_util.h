@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+namespace kelo::test {
+
+// One record of a level file from nine rows, each ended by CR LF, then the empty line.
+inline std::string Record(const std::vector<std::string>& rows) {
+    std::string s;
+    for (const std::string& r : rows) s += r + "\r\n";
+    return s + "\r\n";
+}
+
+// A 9 x 16 level of walls round the edge with the given rows inside: rows 2..8, columns 2..15.
+inline std::string Walled(const std::vector<std::string>& inside) {
+    std::vector<std::string> rows{std::string(16, '1')};
+    for (std::size_t i = 0; i < 7; ++i) rows.push_back("1" + (i < inside.size() ? inside[i] : std::string(14, '0')) + "1");
+    rows.push_back(std::string(16, '1'));
+    return Record(rows);
+}
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempFolder {
+public:
+    TempFolder() {
+        static int n = 0;
+        path_ = std::filesystem::temp_directory_path() /
+                ("kelo-test-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::filesystem::path& path() const { return path_; }
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path_ / name, std::ios::binary) << bytes;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace kelo::test

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelo {
+
+// The row number of the empty line that ends a level.
+inline constexpr int kEmptyLine = 10;
+
+// One thing a level designer got wrong. Level, row and column are 0 where they do not apply.
+struct Finding {
+    int level = 0;
+    int row = 0;
+    int col = 0;
+    std::string message;
+};
+
+// The levels the game finds in a file: every record that begins before the end.
+int LevelCount(std::size_t fileSize);
+
+// Everything in the file that the game would read otherwise than the designer meant.
+std::vector<Finding> CheckLevels(std::string_view file);
+
+// "level 3, row 2, column 5: ..." on one line.
+std::string FormatFinding(const Finding& finding);
+
+}  // namespace kelo

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/board.h"
+#include "game/rules.h"
+
+namespace kelo {
+
+struct Move {
+    int piece;  // kBallPiece or kSquarePiece
+    Direction direction;
+    bool operator==(const Move&) const = default;
+};
+
+enum class Outcome { Solved, Unsolvable, Unknown };
+
+struct Solution {
+    Outcome outcome = Outcome::Unknown;
+    std::vector<Move> moves;  // the fewest slides that win, when solved
+    std::size_t states = 0;   // states visited
+};
+
+struct SolveOptions {
+    bool squareMayMove = true;
+    std::size_t maxStates = 4'000'000;
+};
+
+// A level as the game holds it after a load: the board and the pieces that the arrows move
+// (row 0 where the level has no such piece).
+struct Puzzle {
+    Board board;
+    int ballRow = 0, ballCol = 0;
+    int squareRow = 0, squareCol = 0;
+};
+
+// Breadth-first search over (ball cell, square cell, rings left), with the game's own slide.
+Solution Solve(const Puzzle& puzzle, const SolveOptions& options = {});
+
+std::string MoveName(const Move& move);  // "ball left"
+
+}  // namespace kelo

@@ -1,0 +1,139 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+
+#include "commands/menu.h"
+#include "ui/keys.h"
+#include "ui/launch.h"
+#include "ui/tiles.h"
+
+namespace kelo {
+
+namespace {
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 415;
+constexpr QRgb kGrey = 0xFFC0C0C0;
+const QRect kFrameRect(8, 376, 161, 25);
+}  // namespace
+
+SurfaceWidget::SurfaceWidget(const QImage* image, QWidget* parent) : QWidget(parent), image_(image) {
+    setFixedSize(image->size());
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+bool SurfaceWidget::event(QEvent* event) {
+    // Every key, Tab included, goes to the game; menu shortcuts are taken before they get here.
+    if (event->type() == QEvent::KeyPress) {
+        if (onKey) onKey(static_cast<QKeyEvent*>(event)->key());
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void SurfaceWidget::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.drawImage(event->rect(), *image_, event->rect());
+}
+
+QFont FrameFont(const QFont& base) {
+    const QString longest = QString::fromStdString(kMoveCaption + "32767");
+    QFont font = base;
+    // The group box draws its title with a few pixels of margin on either side.
+    const int room = kFrameRect.width() - 14;
+    for (int pixels = 13; pixels >= 7; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(longest) <= room) break;
+    }
+    return font;
+}
+
+MainWindow::MainWindow() : surface_(kClientWidth, kClientHeight, QImage::Format_RGB32) {
+    surface_.fill(kGrey);
+    setWindowTitle(QStringLiteral("Kelo"));
+    setWindowIcon(WindowIcon());
+
+    surfaceWidget_ = new SurfaceWidget(&surface_, this);
+    setCentralWidget(surfaceWidget_);
+
+    frame_ = new QGroupBox(QStringLiteral("Nombre de mouvements :"), surfaceWidget_);
+    frame_->setGeometry(kFrameRect);
+    frame_->setFocusPolicy(Qt::NoFocus);
+    frame_->setFont(FrameFont(frame_->font()));
+    QPalette palette = frame_->palette();
+    palette.setColor(QPalette::Window, QColor(kGrey));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    frame_->setPalette(palette);
+
+    platform_ = std::make_unique<QtPlatform>(this, surfaceWidget_, frame_, &surface_, TileImages());
+    form_ = std::make_unique<Form1>(*platform_);
+    surfaceWidget_->onKey = [this](int qtKey) {
+        if (platform_->Ending()) return;
+        form_->Form_KeyDown(VirtualKeyOf(qtKey), 0);
+    };
+    BuildMenuBar();
+
+    menuBar()->setFocusPolicy(Qt::NoFocus);
+    QPalette windowPalette = palette;
+    setPalette(windowPalette);
+    adjustSize();
+    setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildMenuBar() {
+    for (const Menu& menu : MenuBar()) {
+        QMenu* qmenu = menuBar()->addMenu(QString::fromStdString(menu.caption));
+        for (const MenuItem& item : menu.items) {
+            if (item.caption == "-") {
+                qmenu->addSeparator();
+                continue;
+            }
+            QAction* action = qmenu->addAction(QString::fromStdString(item.caption));
+            actions_[item.name] = action;
+            if (!item.shortcut.empty()) {
+                action->setShortcut(QKeySequence(QString::fromStdString(item.shortcut), QKeySequence::PortableText));
+                action->setShortcutContext(Qt::WindowShortcut);
+            }
+            if (item.checkMark) {
+                action->setCheckable(true);
+                platform_->BindCheckMark(*item.checkMark, action);
+            }
+            const Handler handler = item.handler;
+            connect(action, &QAction::triggered, this, [this, action, handler] {
+                if (platform_->Ending()) return;
+                // Qt flips a checkable action before it triggers; undo that, so that the
+                // handler alone flips the mark.
+                if (action->isCheckable()) action->setChecked(!action->isChecked());
+                handler(*form_);
+            });
+        }
+    }
+}
+
+QAction* MainWindow::action(const std::string& name) const {
+    const auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::Launch() {
+    Form_Load(*form_);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    show();
+    surfaceWidget_->setFocus(Qt::OtherFocusReason);
+    activateWindow();
+}
+
+}  // namespace kelo
