@@ -15,7 +15,10 @@ namespace kelo::test {
 
 // What the game asked of its platform, in order.
 struct Call {
-    enum Kind { Paint, Refresh, Line, Caption, FrameCaption, Sound, Box, Input, Pause, End } kind;
+    enum Kind { Paint, Refresh, Line, Caption, FrameCaption, Sound, Box, Input, Pause, End };
+    Call(Kind k, int p = -1, int px = 0, int py = 0, std::string t = {}, std::string ti = {}, int f = 0)
+        : kind(k), picture(p), x(px), y(py), text(std::move(t)), title(std::move(ti)), flags(f) {}
+    Kind kind;
     int picture = -1;
     int x = 0, y = 0;
     std::string text;
@@ -101,6 +104,8 @@ public:
     }
 
     std::vector<Call> calls;
+    std::string caption;
+    std::string frameCaption;
     std::map<std::pair<int, int>, int> screen;
     std::map<Setting, bool> checked{{Setting::Animation, true}, {Setting::Son, true}};
     std::vector<std::pair<std::string, std::string>> boxes;

@@ -1,1 +1,246 @@
+// The level designer's tool: its reports on broken files, its solutions replayed through the game.
 #include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <regex>
+
+#include "game_fixture.h"
+#include "tools/level_check.h"
+#include "tools/solver.h"
+
+namespace kelo::test {
+namespace {
+
+std::vector<std::string> Report(const std::string& file) {
+    std::vector<std::string> lines;
+    for (const Finding& f : CheckLevels(file)) lines.push_back(FormatFinding(f));
+    return lines;
+}
+
+const std::string kGood = Walled({"30000000000002", "00000000000004"});
+
+TEST(LevelCheck, ASoundFileHasNothingToReport) {
+    EXPECT_TRUE(Report(kGood + kGood).empty());
+    std::string noLastEmptyLine = kGood + kGood;
+    noLastEmptyLine.resize(noLastEmptyLine.size() - 2);
+    EXPECT_TRUE(Report(noLastEmptyLine).empty());
+}
+
+TEST(LevelCheck, ReportsLineEndAndSizeFaultsWhereTheyStart) {
+    std::string lf;
+    for (char c : kGood) {
+        if (c != '\r') lf += c;
+    }
+    auto r = Report(lf);
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ(r[0], "level 1, row 1, column 17: the line ends in LF alone; every line must end in CR LF; "
+                    "from here on the game reads every level out of step");
+
+    std::string missing = kGood + kGood;
+    missing.erase(164 + 18 * 2 + 5, 1);  // level 2, row 3 loses a character
+    r = Report(missing);
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ(r[0], "level 2, row 3, column 17: the line has 15 characters, expected 16; "
+                    "from here on the game reads every level out of step");
+
+    std::string extra = kGood + kGood;
+    extra.insert(164 + 18 * 8 + 3, "0");  // level 2, row 9 gains one
+    r = Report(extra);
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ(r[0], "level 2, row 9, column 17: the line has 17 characters, expected 16; "
+                    "from here on the game reads every level out of step");
+
+    std::string notEmpty = kGood;
+    notEmpty.insert(162, "1");
+    r = Report(notEmpty + kGood);
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ(r[0], "level 1, empty line: the line has 1 characters, expected 0; "
+                    "from here on the game reads every level out of step");
+
+    r = Report(kGood + kGood.substr(0, 50));
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ(r[0], "level 2, row 3, column 15: the record is cut short: the file ends here");
+    EXPECT_EQ(r.back(), "level 2: the file ends in a partial record of 50 bytes (a level is 164 bytes: nine lines "
+                        "of 16 characters and an empty line, each ended by CR LF)");
+}
+
+TEST(LevelCheck, ReportsCellsThePiecesAndTheRings) {
+    std::string file = kGood + Walled({"3 0000000000002", "000x0000000004"}) + Walled({"30000000000002", "00700000000004"}) +
+                       Walled({"33000000000002", "00000000000044"}) + Walled({"00000000000000"});
+    file.erase(164 + 18 + 16, 1);  // the blank made row 2 of level 2 17 wide; put it back to 16
+    EXPECT_EQ(Report(file), (std::vector<std::string>{
+                                "level 2, row 2, column 3: space is read as empty; write 0",
+                                "level 2, row 3, column 5: 'x' is read as empty; write 0",
+                                "level 3, row 3, column 4: digit 7 has no tile: the game loads level 1 instead",
+                                "level 4: 2 balls (3): only the last, at row 2, column 3, moves; the others are walls",
+                                "level 4: 2 squares (4): only the last, at row 3, column 15, moves; the others are walls",
+                                "level 5: no ball (3): the level cannot be won",
+                                "level 5: no square (4)",
+                                "level 5: no ring (2): the first key press wins the level",
+                            }));
+    EXPECT_EQ(Report(""), (std::vector<std::string>{"file: the file is empty: the game shows an empty level 1"}));
+}
+
+// Plays a solution through the game's own key handler and says whether it won the level.
+bool Replay(const std::string& level, const std::vector<Move>& moves, int& boxes) {
+    TempFolder folder;
+    folder.Write("levels.txt", level + level);
+    FakePlatform platform(folder.path());
+    platform.checked[Setting::Animation] = false;
+    Form1 form(platform);
+    form.CrLf = "\r\n";
+    form.Level = 1;
+    form.LoadLevel(1);
+    for (const Move& m : moves) {
+        if (form.Selected != m.piece) form.Form_KeyDown(32, 0);
+        const int before = form.MoveCount;
+        form.Form_KeyDown(static_cast<std::int16_t>(37 + static_cast<int>(m.direction)), 0);
+        if (form.MoveCount != before + 1 && platform.boxes.empty()) return false;  // a refused move
+    }
+    boxes = static_cast<int>(platform.boxes.size());
+    return boxes == 1 && form.Level == 2 &&
+           platform.boxes[0].first.find("Nombre de mouvements : " + std::to_string(moves.size()) + "\r\n") !=
+               std::string::npos;
+}
+
+Puzzle PuzzleOf(const std::string& level) {
+    TempFolder folder;
+    folder.Write("levels.txt", level);
+    FakePlatform platform(folder.path());
+    Form1 form(platform);
+    form.Level = 1;
+    form.LoadLevel(1);
+    Puzzle p;
+    p.board = form.Board;
+    if (form.PieceOnBoard(1)) {
+        p.ballRow = form.PieceRow[1];
+        p.ballCol = form.PieceCol[1];
+    }
+    if (form.PieceOnBoard(2)) {
+        p.squareRow = form.PieceRow[2];
+        p.squareCol = form.PieceCol[2];
+    }
+    return p;
+}
+
+TEST(Solver, FindsTheFewestMovesAndTheGameAgrees) {
+    const std::string levels[] = {
+        // the ball alone, three slides
+        Walled({"30000000000002", "00000000000000", "00000000000000", "00000000000000", "00000000000000",
+                "00000000000000", "20000000000000"}),
+        // a ring in open floor: the square has to be a stop
+        Walled({"30000000000000", "00000000000000", "00000020000000", "00000000000000", "00000000000000",
+                "00000000000000", "40000000000000"}),
+        // rings on the way and at the end, extra tiles that block
+        Walled({"32020000000010", "00001000000000", "00000000000020", "00000000000000", "00300002000000",
+                "00000000000000", "20000000000004"}),
+    };
+    int expectedMoves[] = {3, -1, -1};
+    for (std::size_t i = 0; i < std::size(levels); ++i) {
+        const Solution s = Solve(PuzzleOf(levels[i]));
+        ASSERT_EQ(s.outcome, Outcome::Solved) << i;
+        if (expectedMoves[i] >= 0) {
+            EXPECT_EQ(static_cast<int>(s.moves.size()), expectedMoves[i]);
+        }
+        int boxes = 0;
+        EXPECT_TRUE(Replay(levels[i], s.moves, boxes)) << "level " << i << " boxes " << boxes;
+        // No shorter sequence: the game does not win one move earlier.
+        if (!s.moves.empty()) {
+            std::vector<Move> shorter(s.moves.begin(), s.moves.end() - 1);
+            EXPECT_FALSE(Replay(levels[i], shorter, boxes)) << i;
+        }
+    }
+    SolveOptions ballOnly;
+    ballOnly.squareMayMove = false;
+    EXPECT_EQ(Solve(PuzzleOf(levels[0]), ballOnly).moves.size(), 3u);
+    EXPECT_EQ(Solve(PuzzleOf(levels[1]), ballOnly).outcome, Outcome::Unsolvable);
+}
+
+TEST(Solver, SaysUnsolvableAndUnknownAndHandlesNoPieces) {
+    const std::string walledIn = Walled({"31200000000000", "11000000000004"});
+    EXPECT_EQ(Solve(PuzzleOf(walledIn)).outcome, Outcome::Unsolvable);
+    const std::string noBall = Walled({"00000000000002", "00000000000004"});
+    EXPECT_EQ(Solve(PuzzleOf(noBall)).outcome, Outcome::Unsolvable);
+    const std::string noRing = Walled({"30000000000000"});
+    const Solution free = Solve(PuzzleOf(noRing));
+    EXPECT_EQ(free.outcome, Outcome::Solved);
+    EXPECT_TRUE(free.moves.empty());
+    SolveOptions tiny;
+    tiny.maxStates = 3;
+    const std::string open = Walled({"30000000000000", "00020000000000", "00000000200000", "00000000000000",
+                                     "00000200000000", "00000000000000", "40000000000002"});
+    EXPECT_EQ(Solve(PuzzleOf(open), tiny).outcome, Outcome::Unknown);
+}
+
+TEST(Solver, CopesWithMoreRingsThanAWordHolds) {
+    std::vector<std::string> rows(7, std::string(14, '2'));
+    rows[0][0] = '3';
+    rows[6][13] = '4';
+    const Solution s = Solve(PuzzleOf(Walled(rows)));
+    ASSERT_EQ(s.outcome, Outcome::Solved);
+    int boxes = 0;
+    EXPECT_TRUE(Replay(Walled(rows), s.moves, boxes));
+}
+
+// The command line: exit status and first line of output.
+std::pair<int, std::string> Tool(const std::string& args) {
+    const std::string command = std::string(KELO_LEVELS_TOOL) + " " + args + " 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    std::string out;
+    std::array<char, 512> buffer;
+    while (std::fgets(buffer.data(), buffer.size(), pipe.get())) out += buffer.data();
+    const int status = ::pclose(pipe.release());
+    return {WEXITSTATUS(status), out};
+}
+
+TEST(LevelTool, CommandLineGivesClearMessagesAndExitCodes) {
+    TempFolder folder;
+    const std::string dir = folder.path().string();
+    folder.Write("good.txt", kGood + kGood);
+    folder.Write("empty.txt", "");
+    std::string garbage;
+    for (int i = 0; i < 512; ++i) garbage += static_cast<char>(i * 7 % 256);
+    folder.Write("garbage.txt", garbage);
+
+    auto [status, out] = Tool("check " + dir + "/good.txt");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out, "2 levels, all sound\n");
+    std::tie(status, out) = Tool("check " + dir + "/garbage.txt");
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("level 1, row 1, column 1: NUL is read as empty"), std::string::npos);
+    std::tie(status, out) = Tool("check " + dir + "/missing.txt");
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(out, "kelo-levels: cannot read " + dir + "/missing.txt: No such file or directory\n");
+    std::tie(status, out) = Tool("check " + dir);
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(out, "kelo-levels: cannot read " + dir + ": it is a directory\n");
+    std::tie(status, out) = Tool("check " + dir + "/empty.txt");
+    EXPECT_EQ(status, 1);
+    std::tie(status, out) = Tool("solve " + dir + "/empty.txt");
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("holds no level"), std::string::npos);
+    std::tie(status, out) = Tool("solve " + dir + "/garbage.txt");
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(out.starts_with("level 1: unsolvable")) << out;
+
+    std::tie(status, out) = Tool("solve " + dir + "/good.txt --level 2");
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(std::regex_match(out, std::regex("level 2: [0-9]+ ball [a-z]+(, (ball|square) [a-z]+)*; square not "
+                                                 "needed \\([0-9]+ moves without moving it\\)\n")))
+        << out;
+    for (const char* bad : {"--level 3", "--level 0", "--level x", "--level -1", "--level 99999", "--max-states 0",
+                            "--frobnicate"}) {
+        std::tie(status, out) = Tool("solve " + dir + "/good.txt " + bad);
+        EXPECT_EQ(status, 2) << bad;
+        EXPECT_TRUE(out.starts_with("kelo-levels: ")) << out;
+    }
+    std::tie(status, out) = Tool("");
+    EXPECT_EQ(status, 2);
+    std::tie(status, out) = Tool("play " + dir + "/good.txt");
+    EXPECT_EQ(status, 2);
+}
+
+}  // namespace
+}  // namespace kelo::test

@@ -44,8 +44,9 @@ std::uint32_t Mix(std::uint32_t a, std::uint32_t b, double t) {
     return Rgb(lerp(R(a), R(b)), lerp(G(a), G(b)), lerp(B(a), B(b)));
 }
 
-// The browns of the wall by brightness, with the three commonest shades held exactly.
-std::uint32_t Brown(double b) {
+// The browns of the wall by brightness, with the three commonest shades held exactly;
+// the rest take a slight tint of their stone.
+std::uint32_t Brown(double b, int tint) {
     struct Anchor {
         double at;
         std::uint32_t colour;
@@ -54,12 +55,13 @@ std::uint32_t Brown(double b) {
         {0.0, 0x5F4B37}, {0.34, 0x6B573B}, {0.5, 0x7B5F43}, {0.66, 0x876F4B}, {1.0, 0xAF976B}};
     b = std::clamp(b, 0.0, 1.0);
     if (b >= 0.43 && b < 0.56) return 0x7B5F43;
-    if (b >= 0.62 && b < 0.70) return 0x876F4B;
+    if (b >= 0.60 && b < 0.71) return 0x876F4B;
     if (b >= 0.31 && b < 0.37) return 0x6B573B;
     for (std::size_t i = 1; i < std::size(ramp); ++i) {
         if (b <= ramp[i].at) {
             const double t = (b - ramp[i - 1].at) / (ramp[i].at - ramp[i - 1].at);
-            return Mix(ramp[i - 1].colour, ramp[i].colour, t);
+            const std::uint32_t c = Mix(ramp[i - 1].colour, ramp[i].colour, t);
+            return Rgb(R(c), G(c) + tint, B(c) - tint);
         }
     }
     return ramp[std::size(ramp) - 1].colour;
@@ -74,6 +76,8 @@ TilePixels WallTile() {
     // Stone centres on a staggered grid, each nudged a little: some twenty stones.
     struct Seed {
         double x, y;
+        double tone;
+        int tint;
     };
     std::vector<Seed> seeds;
     Lcg lcg{20000u};
@@ -85,7 +89,9 @@ TilePixels WallTile() {
         for (int c = 0; c < cols; ++c) {
             const double x = 1 + (c + (r % 2 == 0 ? 0.5 : 0.0)) * w + (lcg.Next() - 0.5) * 2.4;
             const double y = 1 + (r + 0.5) * h + (lcg.Next() - 0.5) * 2.6;
-            seeds.push_back({x, y});
+            const double tone = (lcg.Next() - 0.5) * 0.08;
+            const int tint = 2 * (static_cast<int>(lcg.Next() * 3) - 1);
+            seeds.push_back({x, y, tone, tint});
         }
     }
     for (int y = 1; y <= 38; ++y) {
@@ -111,10 +117,10 @@ TilePixels WallTile() {
                 const double vx = x - nearest.x, vy = y - nearest.y;
                 const double reach = d1 + edge / 2;  // distance from the centre to the rim
                 const double lit = -(vx + vy) / (reach * std::numbers::sqrt2);  // upper left is lit
-                b = 0.5 + 0.32 * lit + noise;
+                b = 0.5 + nearest.tone + 0.3 * lit + 0.35 * std::pow(std::max(0.0, lit), 3) + noise;
                 if (edge < 2.4 && vx + vy > 0) b -= 0.16;  // darker lower-right rim
             }
-            p[y * kTile + x] = Brown(b);
+            p[y * kTile + x] = Brown(b, nearest.tint);
         }
     }
     // Black outline with rounded corners: three grey pixels at each corner, black inside it.

@@ -88,14 +88,14 @@ std::string Verdict(const kelo::Solution& s) {
 }
 
 // Solves one level as the game loads it; false when it cannot be won.
-bool SolveLevel(const std::string& bytes, int level, std::size_t maxStates) {
+bool SolveLevel(const std::string& bytes, int level, bool loadable, std::size_t maxStates) {
     kelo::MemoryPlatform platform(bytes);
     kelo::Form1 form(platform);
     form.CrLf = "\r\n";
     form.Level = static_cast<std::int16_t>(level);
     form.LoadLevel(form.Level);
     std::cout << "level " << level << ": ";
-    if (form.Level != level) {
+    if (!loadable || form.Level != level) {
         std::cout << "unsolvable (the game cannot load it and shows level 1 instead)\n";
         return false;
     }
@@ -188,10 +188,15 @@ int main(int argc, char* argv[]) {
                   << ", not " << onlyLevel << "\n";
         return kExitError;
     }
+    // A digit without a tile makes the game show level 1 (or an empty board) instead.
+    std::vector<bool> loadable(static_cast<std::size_t>(levels) + 1, true);
+    for (const kelo::Finding& f : kelo::CheckLevels(bytes)) {
+        if (f.level > 0 && f.message.find("has no tile") != std::string::npos) loadable[f.level] = false;
+    }
     bool allSolved = true;
     for (int level = 1; level <= levels; ++level) {
         if (onlyLevel != 0 && level != onlyLevel) continue;
-        allSolved &= SolveLevel(bytes, level, static_cast<std::size_t>(maxStates));
+        allSolved &= SolveLevel(bytes, level, loadable[level], static_cast<std::size_t>(maxStates));
     }
     return allSolved ? kExitSound : kExitProblems;
 }

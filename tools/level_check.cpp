@@ -58,6 +58,7 @@ private:
         if (cr == '\r' && lf == '\n') return;
         if (cr < 0 && mayLack) return;
         if (outOfStep_) return;
+        if (cr < 0 && Byte(at - 1) < 0) return;  // the cells themselves run past the end: reported there
         outOfStep_ = true;
         const int col = row == kEmptyLine ? 0 : kRowLength + 1;
         if (cr < 0) {
@@ -88,6 +89,7 @@ private:
         int ballRow = 0, ballCol = 0, squareRow = 0, squareCol = 0;
         for (int row = 1; row <= kRows; ++row) {
             const std::int64_t start = offset + (row - 1) * kRowPitch;
+            if (Byte(start) >= 0) CheckLine(level, row, start, kRowLength, false);
             for (int col = 1; col <= kCols; ++col) {
                 const int b = Byte(start + col - 1);
                 if (b < 0) {
@@ -112,7 +114,6 @@ private:
                     squareRow = row, squareCol = col;
                 }
             }
-            if (Byte(start) >= 0) CheckLine(level, row, start, kRowLength, false);
         }
         CheckLine(level, kEmptyLine, offset + 162, 0, lastRecord);
         auto where = [](int r, int c) { return "row " + std::to_string(r) + ", column " + std::to_string(c); };
