@@ -1,0 +1,136 @@
+# Helpers for the end-to-end tests: an X server of their own, the game in a folder of its own,
+# keys through xdotool and captures through ImageMagick.
+set -euo pipefail
+
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+WORK=$(mktemp -d /tmp/kelo-e2e.XXXXXX)
+GAME_PID=""
+XVFB_PID=""
+
+cleanup() {
+  [[ -n $GAME_PID ]] && kill "$GAME_PID" 2>/dev/null || true
+  [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [[ -n ${WIN:-} ]]; then import -window "$WIN" "/tmp/kelo-e2e-failure.png" 2>/dev/null || true; fi
+  exit 1
+}
+
+start_x() {
+  local fd_file="$WORK/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [[ -s $fd_file ]] && break
+    sleep 0.05
+  done
+  [[ -s $fd_file ]] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$fd_file")"
+}
+
+# start_game KELO LEVELS_FILE [WAV_FOLDER]: the program, copied into a folder with the given levels.
+start_game() {
+  local kelo=$1 levels=$2
+  mkdir -p "$WORK/game"
+  cp "$kelo" "$WORK/game/kelo"
+  cp "$levels" "$WORK/game/levels.txt"
+  if [[ -n ${3:-} ]]; then cp "$3/Ding.wav" "$3/End.wav" "$WORK/game/"; fi
+  (cd "$WORK" && exec "$WORK/game/kelo" >"$WORK/game.log" 2>&1) &
+  GAME_PID=$!
+  WIN=$(xdotool search --sync --name '^Kelo - Niveau' | head -n1)
+  [[ -n $WIN ]] || fail "no game window"
+  focus
+}
+
+focus() { xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN"; }
+
+title() { xdotool getwindowname "$WIN"; }
+
+# wait_title TEXT: the window title becomes TEXT within a few seconds.
+wait_title() {
+  for _ in $(seq 100); do
+    [[ $(title) == "$1" ]] && return 0
+    sleep 0.05
+  done
+  fail "title is '$(title)', expected '$1'"
+}
+
+key() {
+  focus
+  xdotool key --delay 30 "$@"
+}
+
+# wait_box TITLE: a modal box of that title is shown; prints its window id.
+wait_box() {
+  local id="" pattern
+  pattern="^$(printf '%s' "$1" | sed 's/[.?]/\\&/g')\$"
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
+    [[ -n $id ]] && { echo "$id"; return 0; }
+    sleep 0.05
+  done
+  fail "no box titled '$1'"
+}
+
+# close_box ID: Return on the box, then the main window has the keyboard again.
+close_box() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || true
+  xdotool key Return
+  local pattern
+  pattern="^$(printf '%s' "$2" | sed 's/[.?]/\\&/g')\$"
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1 || { focus; return 0; }
+    sleep 0.05
+  done
+  fail "box '$2' did not close"
+}
+
+capture() { import -window "$WIN" "$WORK/shot.png"; }
+
+# client_y: the height of the menu bar above the 415-pixel client area.
+menu_height() { echo $(($(xdotool getwindowgeometry "$WIN" | awk '/Geometry/ {split($2, a, "x"); print a[2]}') - 415)); }
+
+# tile_at X Y CODE: the 40 x 40 square at client pixel (X, Y) of the last capture is tile CODE exactly.
+tile_at() {
+  local x=$1 y=$(($2 + MENU)) code=$3 diff
+  convert "$WORK/shot.png" -crop "40x40+$x+$y" +repage "$WORK/crop.png"
+  diff=$(compare -metric AE "$WORK/crop.png" "$E2E_ROOT/assets/tile$code.bmp" null: 2>&1 || true)
+  [[ $diff == 0 ]] || fail "at ($1, $2) the screen differs from tile $code in $diff pixels"
+}
+
+# wait_tile X Y CODE: captures until the tile shows, for slides still under way.
+wait_tile() {
+  for _ in $(seq 60); do
+    capture
+    if (convert "$WORK/shot.png" -crop "40x40+$1+$(($2 + MENU))" +repage "$WORK/crop.png" &&
+        [[ $(compare -metric AE "$WORK/crop.png" "$E2E_ROOT/assets/tile$3.bmp" null: 2>&1 || true) == 0 ]]); then
+      return 0
+    fi
+    sleep 0.05
+  done
+  tile_at "$@"
+}
+
+# pixel_is X Y RRGGBB: one client pixel of the last capture.
+pixel_is() {
+  local got
+  got=$(convert "$WORK/shot.png" -format "%[hex:p{$1,$(($2 + MENU))}]" info: | cut -c1-6)
+  [[ ${got^^} == "${3^^}" ]] || fail "pixel ($1, $2) is $got, expected $3"
+}
+
+# level_file ROW...: a level file from groups of nine rows, CR LF line ends.
+level_file() {
+  local out=$1
+  shift
+  : >"$out"
+  local n=0
+  for row in "$@"; do
+    printf '%s\r\n' "$row" >>"$out"
+    n=$((n + 1))
+    if ((n % 9 == 0)); then printf '\r\n' >>"$out"; fi
+  done
+}
