@@ -1,1 +1,81 @@
-int main(){}
+// How long the level tool takes over the shipped set, and the game's own load and slide.
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "game/form1.h"
+#include "platform/memory_platform.h"
+#include "tools/level_check.h"
+#include "tools/solver.h"
+
+namespace {
+
+std::string Shipped() {
+    std::ifstream in(std::string(KELO_SOURCE_DIR) + "/levels.txt", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<kelo::Puzzle> Puzzles(const std::string& file) {
+    std::vector<kelo::Puzzle> puzzles;
+    for (int level = 1; level <= kelo::LevelCount(file.size()); ++level) {
+        kelo::MemoryPlatform platform(file);
+        kelo::Form1 form(platform);
+        form.Level = static_cast<std::int16_t>(level);
+        form.LoadLevel(form.Level);
+        puzzles.push_back({form.Board, form.PieceRow[1], form.PieceCol[1], form.PieceRow[2], form.PieceCol[2]});
+    }
+    return puzzles;
+}
+
+// The whole shipped set, as `kelo-levels solve` does it: with the square, then without moving it.
+void BM_SolveShippedSet(benchmark::State& state) {
+    const auto puzzles = Puzzles(Shipped());
+    kelo::SolveOptions withSquare, ballOnly;
+    ballOnly.squareMayMove = false;
+    for (auto _ : state) {
+        for (const auto& p : puzzles) {
+            benchmark::DoNotOptimize(kelo::Solve(p, withSquare));
+            benchmark::DoNotOptimize(kelo::Solve(p, ballOnly));
+        }
+    }
+    state.counters["levels"] = static_cast<double>(puzzles.size());
+}
+BENCHMARK(BM_SolveShippedSet)->Unit(benchmark::kMillisecond);
+
+void BM_CheckShippedSet(benchmark::State& state) {
+    const std::string file = Shipped();
+    for (auto _ : state) benchmark::DoNotOptimize(kelo::CheckLevels(file));
+}
+BENCHMARK(BM_CheckShippedSet)->Unit(benchmark::kMicrosecond);
+
+// One level load through the game's loader, all 144 cells.
+void BM_LoadLevel(benchmark::State& state) {
+    kelo::MemoryPlatform platform(Shipped());
+    kelo::Form1 form(platform);
+    for (auto _ : state) {
+        form.Level = 20;
+        form.LoadLevel(20);
+    }
+}
+BENCHMARK(BM_LoadLevel);
+
+// A key press with its slide, the animation off (the pause is the platform's, not measured here).
+void BM_SlideThereAndBack(benchmark::State& state) {
+    std::string open;
+    for (int r = 1; r <= 9; ++r) open += (r == 5 ? std::string("3") + std::string(14, '0') + "4" : std::string(16, '0')) + "\r\n";
+    open += "\r\n";
+    kelo::MemoryPlatform platform(open);
+    kelo::Form1 form(platform);
+    form.Level = 1;
+    form.LoadLevel(1);
+    for (auto _ : state) {
+        form.Form_KeyDown(39, 0);
+        form.Form_KeyDown(37, 0);
+    }
+}
+BENCHMARK(BM_SlideThereAndBack);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <cstdio>
 #include <memory>
 #include <regex>
@@ -240,6 +242,58 @@ TEST(LevelTool, CommandLineGivesClearMessagesAndExitCodes) {
     EXPECT_EQ(status, 2);
     std::tie(status, out) = Tool("play " + dir + "/good.txt");
     EXPECT_EQ(status, 2);
+}
+
+}  // namespace
+}  // namespace kelo::test
+
+namespace kelo::test {
+namespace {
+
+std::string ShippedLevels() {
+    std::ifstream in(std::string(KELO_SOURCE_DIR) + "/levels.txt", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Every shipped level is won in the game itself by the tool's solution, keys and all.
+TEST(ShippedLevels, EverySolutionWinsInTheGame) {
+    const std::string file = ShippedLevels();
+    const int levels = LevelCount(file.size());
+    ASSERT_GE(levels, 30);
+    TempFolder folder;
+    folder.Write("levels.txt", file);
+    FakePlatform platform(folder.path());
+    platform.checked[Setting::Animation] = false;
+    Form1 form(platform);
+    form.CrLf = "\r\n";
+    bool ringStoppedTheSquare = false;
+    for (int level = 1; level <= levels; ++level) {
+        form.Level = static_cast<std::int16_t>(level);
+        form.LoadLevel(form.Level);
+        ASSERT_EQ(form.Level, level);
+        Puzzle puzzle;
+        puzzle.board = form.Board;
+        puzzle.ballRow = form.PieceRow[1];
+        puzzle.ballCol = form.PieceCol[1];
+        puzzle.squareRow = form.PieceRow[2];
+        puzzle.squareCol = form.PieceCol[2];
+        const Solution s = Solve(puzzle);
+        ASSERT_EQ(s.outcome, Outcome::Solved) << level;
+        platform.boxes.clear();
+        for (const Move& m : s.moves) {
+            if (form.Selected != m.piece) form.Form_KeyDown(32, 0);
+            form.Form_KeyDown(static_cast<std::int16_t>(37 + static_cast<int>(m.direction)), 0);
+            if (m.piece == kSquarePiece && level <= 4 && platform.boxes.empty()) {
+                const int r = form.PieceRow[2] + RowStep(m.direction), c = form.PieceCol[2] + ColStep(m.direction);
+                ringStoppedTheSquare |= form.Board.At(r, c) == Ring;
+            }
+        }
+        ASSERT_EQ(platform.boxes.size(), 1u) << "level " << level;
+        EXPECT_TRUE(platform.boxes[0].first.starts_with("Niveau " + std::to_string(level) + " terminé !\r\n"
+                                                        "Nombre de mouvements : " + std::to_string(s.moves.size())));
+        EXPECT_EQ(form.Level, level == levels ? 1 : level + 1);
+    }
+    EXPECT_TRUE(ringStoppedTheSquare) << "no early level shows a ring stopping the square";
 }
 
 }  // namespace
