@@ -100,7 +100,9 @@ private:
                 const char c = static_cast<char>(b);
                 const std::uint8_t code = CodeOfChar(c);
                 if (c < '0' || c > '9') {
-                    Add(level, row, col, Shown(static_cast<unsigned char>(b)) + " is read as empty; write 0");
+                    // Out of step, line ends land in cells: a consequence of the fault already told.
+                    if (!(outOfStep_ && (c == '\r' || c == '\n')))
+                        Add(level, row, col, Shown(static_cast<unsigned char>(b)) + " is read as empty; write 0");
                 } else if (code > Square) {
                     Add(level, row, col,
                         "digit " + std::string(1, c) + " has no tile: the game loads level 1 instead");
