@@ -27,14 +27,14 @@ public:
 
     std::vector<Finding> Run() {
         if (file_.empty()) {
-            Add(0, 0, 0, "the file is empty: the game shows an empty level 1");
+            Add(Fault::EmptyFile, 0, 0, 0, "the file is empty: the game shows an empty level 1");
             return std::move(findings_);
         }
         const int levels = LevelCount(file_.size());
         for (int level = 1; level <= levels; ++level) CheckLevel(level);
         const std::size_t rest = file_.size() % kRecordSize;
         if (rest != 0 && rest != kRecordSize - 2) {
-            Add(levels, 0, 0,
+            Add(Fault::PartialRecord, levels, 0, 0,
                 "the file ends in a partial record of " + std::to_string(rest) +
                     " bytes (a level is 164 bytes: nine lines of 16 characters and an empty line, each ended by CR LF)");
         }
@@ -42,8 +42,8 @@ public:
     }
 
 private:
-    void Add(int level, int row, int col, std::string message) {
-        findings_.push_back({level, row, col, std::move(message)});
+    void Add(Fault fault, int level, int row, int col, std::string message) {
+        findings_.push_back({fault, level, row, col, std::move(message)});
     }
 
     int Byte(std::int64_t at) const {
@@ -62,7 +62,7 @@ private:
         outOfStep_ = true;
         const int col = row == kEmptyLine ? 0 : kRowLength + 1;
         if (cr < 0) {
-            Add(level, row, col, "the record is cut short: the file ends here");
+            Add(Fault::CutShort, level, row, col, "the record is cut short: the file ends here");
             return;
         }
         // Find where the line really ends, to tell a missing or extra byte from a wrong line end.
@@ -79,7 +79,7 @@ private:
             what = "the line end is " + Shown(static_cast<unsigned char>(cr)) + " " +
                    Shown(static_cast<unsigned char>(lf < 0 ? 0 : lf)) + ", not CR LF";
         }
-        Add(level, row, col, what + "; from here on the game reads every level out of step");
+        Add(Fault::LineEnd, level, row, col, what + "; from here on the game reads every level out of step");
     }
 
     void CheckLevel(int level) {
@@ -93,7 +93,7 @@ private:
             for (int col = 1; col <= kCols; ++col) {
                 const int b = Byte(start + col - 1);
                 if (b < 0) {
-                    if (!outOfStep_) Add(level, row, col, "the record is cut short: the file ends here");
+                    if (!outOfStep_) Add(Fault::CutShort, level, row, col, "the record is cut short: the file ends here");
                     outOfStep_ = true;
                     break;
                 }
@@ -102,9 +102,9 @@ private:
                 if (c < '0' || c > '9') {
                     // Out of step, line ends land in cells: a consequence of the fault already told.
                     if (!(outOfStep_ && (c == '\r' || c == '\n')))
-                        Add(level, row, col, Shown(static_cast<unsigned char>(b)) + " is read as empty; write 0");
+                        Add(Fault::ReadAsEmpty, level, row, col, Shown(static_cast<unsigned char>(b)) + " is read as empty; write 0");
                 } else if (code > Square) {
-                    Add(level, row, col,
+                    Add(Fault::NoTile, level, row, col,
                         "digit " + std::string(1, c) + " has no tile: the game loads level 1 instead");
                 } else if (code == Ring) {
                     ++rings;
@@ -119,15 +119,15 @@ private:
         }
         CheckLine(level, kEmptyLine, offset + 162, 0, lastRecord);
         auto where = [](int r, int c) { return "row " + std::to_string(r) + ", column " + std::to_string(c); };
-        if (balls == 0) Add(level, 0, 0, "no ball (3): the level cannot be won");
+        if (balls == 0) Add(Fault::NoBall, level, 0, 0, "no ball (3): the level cannot be won");
         if (balls > 1)
-            Add(level, 0, 0, std::to_string(balls) + " balls (3): only the last, at " + where(ballRow, ballCol) +
+            Add(Fault::SeveralBalls, level, 0, 0, std::to_string(balls) + " balls (3): only the last, at " + where(ballRow, ballCol) +
                                  ", moves; the others are walls");
-        if (squares == 0) Add(level, 0, 0, "no square (4)");
+        if (squares == 0) Add(Fault::NoSquare, level, 0, 0, "no square (4)");
         if (squares > 1)
-            Add(level, 0, 0, std::to_string(squares) + " squares (4): only the last, at " +
+            Add(Fault::SeveralSquares, level, 0, 0, std::to_string(squares) + " squares (4): only the last, at " +
                                  where(squareRow, squareCol) + ", moves; the others are walls");
-        if (rings == 0) Add(level, 0, 0, "no ring (2): the first key press wins the level");
+        if (rings == 0) Add(Fault::NoRing, level, 0, 0, "no ring (2): the first key press wins the level");
     }
 
     std::string_view file_;
