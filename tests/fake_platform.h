@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <filesystem>
@@ -29,13 +30,28 @@ struct Call {
 // A recording platform whose level file is a real file in `folder`.
 class FakePlatform : public Platform {
 public:
+    static std::array<int, 144> Unpainted() {
+        std::array<int, 144> a;
+        a.fill(-1);
+        return a;
+    }
+
     explicit FakePlatform(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
     void PaintPicture(int picture, int x, int y) override {
-        calls.push_back({Call::Paint, picture, x, y});
-        screen[{x, y}] = picture;
+        if (record) calls.push_back({Call::Paint, picture, x, y});
+        if (picture < 0 || picture > 4) ++strayPaints;
+        if (x == 580 && y == 361) {
+            indicator = picture;
+        } else if (x >= 0 && x <= 600 && y >= 0 && y <= 320 && x % 40 == 0 && y % 40 == 0) {
+            cells[(y / 40) * 16 + x / 40] = picture;
+        } else {
+            ++strayPaints;
+        }
     }
-    void Refresh() override { calls.push_back({Call::Refresh}); }
+    void Refresh() override {
+        if (record) calls.push_back({Call::Refresh});
+    }
     void Line(int x1, int y1, int x2, int y2, std::uint32_t colour) override {
         calls.push_back({Call::Line, -1, x1, y1, std::to_string(x2) + "," + std::to_string(y2), "",
                          static_cast<int>(colour)});
@@ -51,11 +67,14 @@ public:
     bool Checked(Setting setting) override { return checked[setting]; }
     void SetChecked(Setting setting, bool value) override { checked[setting] = value; }
     void PlaySound(const std::string& path, int flags) override {
-        calls.push_back({Call::Sound, -1, 0, 0, path, "", flags});
+        if (record) calls.push_back({Call::Sound, -1, 0, 0, path, "", flags});
     }
     void MsgBox(const std::string& text, const std::string& title) override {
-        calls.push_back({Call::Box, -1, 0, 0, text, title});
-        boxes.push_back({text, title});
+        ++boxCount;
+        if (record) {
+            calls.push_back({Call::Box, -1, 0, 0, text, title});
+            boxes.push_back({text, title});
+        }
         if (onBox) onBox();
     }
     std::string InputBox(const std::string& prompt, const std::string& title) override {
@@ -67,19 +86,30 @@ public:
     }
     std::int64_t MonotonicMilliseconds() override { return now; }
     void Pause(int ms) override {
-        calls.push_back({Call::Pause, -1, ms});
+        if (record) calls.push_back({Call::Pause, -1, ms});
         now += ms;
     }
     std::string ProgramFolder() override { return folder_.string(); }
-    bool LevelFileIsOpen() override { return file.IsOpen(); }
+    bool LevelFileIsOpen() override { return memoryFile ? memoryOpen : file.IsOpen(); }
     bool OpenLevelFile(const std::string& path) override {
         ++opens;
-        return failOpen ? false : file.Open(path);
+        if (failOpen) return false;
+        if (memoryFile) return memoryOpen = true;
+        return file.Open(path);
     }
-    std::optional<std::int64_t> LevelFileLength() override { return file.Length(); }
+    std::optional<std::int64_t> LevelFileLength() override {
+        if (memoryFile) return static_cast<std::int64_t>(memoryFile->size());
+        return file.Length();
+    }
     bool ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
         ++reads;
-        return file.Read(offset, buffer, size);
+        if (!memoryFile) return file.Read(offset, buffer, size);
+        if (offset < 0) return false;
+        for (std::size_t i = 0; i < size; ++i) {
+            const auto at = static_cast<std::uint64_t>(offset) + i;
+            buffer[i] = at < memoryFile->size() ? (*memoryFile)[at] : '\0';
+        }
+        return true;
     }
     void End() override { calls.push_back({Call::End}); }
 
@@ -94,19 +124,18 @@ public:
         return n;
     }
     // The picture last drawn on board cell (row, col), or -1.
-    int Shown(int row, int col) const {
-        auto it = screen.find({(col - 1) * 40, (row - 1) * 40});
-        return it == screen.end() ? -1 : it->second;
-    }
-    int Indicator() const {
-        auto it = screen.find({580, 361});
-        return it == screen.end() ? -1 : it->second;
-    }
+    int Shown(int row, int col) const { return cells[(row - 1) * 16 + col - 1]; }
+    int Indicator() const { return indicator; }
 
     std::vector<Call> calls;
     std::string caption;
     std::string frameCaption;
-    std::map<std::pair<int, int>, int> screen;
+    std::array<int, 144> cells = Unpainted();
+    int indicator = -1;
+    int strayPaints = 0;   // pictures that no tile has, or drawn off the cells and the indicator
+    bool record = true;    // keep a log of every call
+    std::optional<std::string> memoryFile;  // serve the level file from memory instead
+    bool memoryOpen = false;
     std::map<Setting, bool> checked{{Setting::Animation, true}, {Setting::Son, true}};
     std::vector<std::pair<std::string, std::string>> boxes;
     std::deque<std::string> answers;
@@ -114,6 +143,7 @@ public:
     std::int64_t now = 1'000'000;
     bool failOpen = false;
     int opens = 0;
+    int boxCount = 0;
     int reads = 0;
     LevelFile file;
 
