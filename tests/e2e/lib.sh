@@ -6,9 +6,14 @@ E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 WORK=$(mktemp -d /tmp/kelo-e2e.XXXXXX)
 GAME_PID=""
 XVFB_PID=""
+# Polls of 50 ms before a wait gives up; slower runs (valgrind) raise it.
+POLLS=${POLLS:-100}
+# How the game is started: valgrind puts itself in front.
+LAUNCHER=${LAUNCHER:-}
 
 cleanup() {
-  [[ -n $GAME_PID ]] && kill "$GAME_PID" 2>/dev/null || true
+  # The game runs in a process group of its own, with whatever launched it.
+  [[ -n $GAME_PID ]] && { kill -- -"$GAME_PID" 2>/dev/null || kill "$GAME_PID" 2>/dev/null || true; }
   [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null || true
   rm -rf "$WORK"
 }
@@ -16,7 +21,10 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
-  if [[ -n ${WIN:-} ]]; then import -window "$WIN" "/tmp/kelo-e2e-failure.png" 2>/dev/null || true; fi
+  # import waits for a click when the window is gone: only a live window, and never for long.
+  if [[ -n ${WIN:-} ]] && xdotool getwindowname "$WIN" >/dev/null 2>&1; then
+    timeout 10 import -window "$WIN" "/tmp/kelo-e2e-failure.png" 2>/dev/null || true
+  fi
   exit 1
 }
 
@@ -24,7 +32,7 @@ start_x() {
   local fd_file="$WORK/display"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
   XVFB_PID=$!
-  for _ in $(seq 100); do
+  for _ in $(seq "$POLLS"); do
     [[ -s $fd_file ]] && break
     sleep 0.05
   done
@@ -32,16 +40,25 @@ start_x() {
   export DISPLAY=":$(head -n1 "$fd_file")"
 }
 
-# start_game KELO LEVELS_FILE [WAV_FOLDER]: the program, copied into a folder with the given levels.
+# start_game KELO LEVELS_FILE [WAV_FOLDER]: the program, copied into GAME_DIR with the given levels
+# (none when LEVELS_FILE is empty).
+GAME_DIR=${GAME_DIR:-$WORK/game}
 start_game() {
   local kelo=$1 levels=$2
-  mkdir -p "$WORK/game"
-  cp "$kelo" "$WORK/game/kelo"
-  cp "$levels" "$WORK/game/levels.txt"
-  if [[ -n ${3:-} ]]; then cp "$3/Ding.wav" "$3/End.wav" "$WORK/game/"; fi
-  (cd "$WORK" && exec "$WORK/game/kelo" >"$WORK/game.log" 2>&1) &
+  mkdir -p "$GAME_DIR"
+  [[ -e $GAME_DIR/kelo ]] || cp "$kelo" "$GAME_DIR/kelo"
+  if [[ -n $levels ]]; then cp "$levels" "$GAME_DIR/levels.txt"; fi
+  if [[ -n ${3:-} && ! -e $GAME_DIR/Ding.wav ]]; then cp "$3/Ding.wav" "$3/End.wav" "$GAME_DIR/"; fi
+  # shellcheck disable=SC2086
+  (cd "$WORK" && exec setsid $LAUNCHER "$GAME_DIR/kelo" >"$WORK/game.log" 2>&1) &
   GAME_PID=$!
-  WIN=$(xdotool search --sync --name '^Kelo - Niveau' | head -n1)
+  WIN=""
+  for _ in $(seq "$POLLS"); do
+    WIN=$(xdotool search --onlyvisible --name '^Kelo - Niveau' 2>/dev/null | head -n1 || true)
+    [[ -n $WIN ]] && break
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended at launch: $(cat "$WORK/game.log")"
+    sleep 0.05
+  done
   [[ -n $WIN ]] || fail "no game window"
   focus
 }
@@ -52,7 +69,7 @@ title() { xdotool getwindowname "$WIN"; }
 
 # wait_title TEXT: the window title becomes TEXT within a few seconds.
 wait_title() {
-  for _ in $(seq 100); do
+  for _ in $(seq "$POLLS"); do
     [[ $(title) == "$1" ]] && return 0
     sleep 0.05
   done
@@ -68,7 +85,7 @@ key() {
 wait_box() {
   local id="" pattern
   pattern="^$(printf '%s' "$1" | sed 's/[.?]/\\&/g')\$"
-  for _ in $(seq 100); do
+  for _ in $(seq "$POLLS"); do
     id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
     [[ -n $id ]] && { echo "$id"; return 0; }
     sleep 0.05
@@ -82,14 +99,14 @@ close_box() {
   xdotool key Return
   local pattern
   pattern="^$(printf '%s' "$2" | sed 's/[.?]/\\&/g')\$"
-  for _ in $(seq 100); do
+  for _ in $(seq "$POLLS"); do
     xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1 || { focus; return 0; }
     sleep 0.05
   done
   fail "box '$2' did not close"
 }
 
-capture() { import -window "$WIN" "$WORK/shot.png"; }
+capture() { timeout 10 import -window "$WIN" "$WORK/shot.png" || fail "cannot capture the window"; }
 
 # client_y: the height of the menu bar above the 415-pixel client area.
 menu_height() { echo $(($(xdotool getwindowgeometry "$WIN" | awk '/Geometry/ {split($2, a, "x"); print a[2]}') - 415)); }
@@ -104,7 +121,7 @@ tile_at() {
 
 # wait_tile X Y CODE: captures until the tile shows, for slides still under way.
 wait_tile() {
-  for _ in $(seq 60); do
+  for _ in $(seq "$POLLS"); do
     capture
     if (convert "$WORK/shot.png" -crop "40x40+$1+$(($2 + MENU))" +repage "$WORK/crop.png" &&
         [[ $(compare -metric AE "$WORK/crop.png" "$E2E_ROOT/assets/tile$3.bmp" null: 2>&1 || true) == 0 ]]); then
