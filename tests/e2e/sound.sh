@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The game's sounds, heard through a PulseAudio null sink: a ring gives Ding.wav, and with Son
+# unchecked (Ctrl+W) the same slide is silent.
+source "$(dirname "$0")/lib.sh"
+KELO=$1
+ASSETS=$2
+command -v pulseaudio >/dev/null && command -v parec >/dev/null || fail "pulseaudio is not installed"
+
+export XDG_RUNTIME_DIR="$WORK/runtime"
+export HOME="$WORK/home"
+mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
+  --log-target=file:"$WORK/pulse.log" || fail "pulseaudio did not start"
+trap 'pulseaudio --kill 2>/dev/null || true; cleanup' EXIT
+for _ in $(seq "$POLLS"); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+
+# How loud the sink got over a stretch of recording: the largest sample, 0 to 32767.
+loudest() {
+  od -An -td2 -v -w2 "$1" | awk 'BEGIN { m = 0 } { v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m }'
+}
+record() { parec -d null.monitor --raw --format=s16le --channels=1 --rate=22050 --latency-msec=20 >"$1" & echo $!; }
+
+W=1111111111111111
+F=1000000000000001
+level_file "$WORK/levels.txt" $W 1300002000000201 $F $F 1000000200000001 $F $F 1000000000000041 $W
+
+start_x
+start_game "$KELO" "$WORK/levels.txt" "$ASSETS"
+wait_title "Kelo - Niveau 1"
+MENU=$(menu_height)
+sleep 1
+
+rec=$(record "$WORK/ding.raw")
+sleep 0.5
+key Right
+wait_tile 560 40 3
+sleep 1
+kill "$rec"
+wait "$rec" 2>/dev/null || true
+level=$(loudest "$WORK/ding.raw")
+echo "loudest sample with Son checked: $level"
+((level > 3000)) || fail "no Ding.wav heard (loudest sample $level)"
+
+# Back to the start with the sound off: the same slide over the other ring is silent.
+key ctrl+r
+wait_tile 40 40 3
+key ctrl+w
+rec=$(record "$WORK/quiet.raw")
+sleep 0.5
+key Right
+wait_tile 560 40 3
+sleep 1
+kill "$rec"
+wait "$rec" 2>/dev/null || true
+level=$(loudest "$WORK/quiet.raw")
+echo "loudest sample with Son unchecked: $level"
+((level < 100)) || fail "a sound was heard with Son unchecked (loudest sample $level)"
+echo "e2e sound: 1 passed, 0 failed"
