@@ -9,7 +9,7 @@ packages=(
   qt6-qpa-plugins
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
   pulseaudio pulseaudio-utils
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   strace valgrind

@@ -106,6 +106,17 @@ close_box() {
   fail "box '$2' did not close"
 }
 
+# go_to_level TEXT: Ctrl+A, TEXT typed into the box, Return.
+go_to_level() {
+  key ctrl+a
+  local box
+  box=$(wait_box "Kelo...")
+  xdotool windowfocus --sync "$box" 2>/dev/null || true
+  xdotool type --delay 30 "$1"
+  xdotool key Return
+  focus
+}
+
 capture() { timeout 10 import -window "$WIN" "$WORK/shot.png" || fail "cannot capture the window"; }
 
 # client_y: the height of the menu bar above the 415-pixel client area.

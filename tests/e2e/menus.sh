@@ -24,11 +24,7 @@ key ctrl+n
 wait_title "Kelo - Niveau 1"
 
 # Go to level: the box, typed into.
-key ctrl+a
-BOX=$(wait_box "Kelo...")
-xdotool windowfocus --sync "$BOX" 2>/dev/null || true
-xdotool type --delay 30 "3"
-xdotool key Return
+go_to_level 3
 wait_title "Kelo - Niveau 3"
 focus
 # Cancelled: nothing changes.

@@ -83,12 +83,7 @@ close_box "$BOX" "Kelo..."
 wait_title "Kelo - Niveau 2"
 key ctrl+r ctrl+s ctrl+o ctrl+w
 wait_title "Kelo - Niveau 3"
-key ctrl+a
-BOX=$(wait_box "Kelo...")
-xdotool windowfocus --sync "$BOX" 2>/dev/null || true
-xdotool type --delay 30 "12"
-xdotool key Return
-focus
+go_to_level 12
 wait_title "Kelo - Niveau 12"
 key F1
 BOX=$(wait_box "Pour jouer à Kelo...")

@@ -18,7 +18,18 @@ for _ in $(seq "$POLLS"); do pactl info >/dev/null 2>&1 && break; sleep 0.05; do
 loudest() {
   od -An -td2 -v -w2 "$1" | awk 'BEGIN { m = 0 } { v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m }'
 }
-record() { parec -d null.monitor --raw --format=s16le --channels=1 --rate=22050 --latency-msec=20 >"$1" & echo $!; }
+# slide_heard FILE: records the sink while the ball slides right to the wall; prints the loudest sample.
+slide_heard() {
+  parec -d null.monitor --raw --format=s16le --channels=1 --rate=22050 --latency-msec=20 >"$1" &
+  local rec=$!
+  sleep 0.5
+  key Right
+  wait_tile 560 40 3
+  sleep 1
+  kill "$rec"
+  wait "$rec" 2>/dev/null || true
+  loudest "$1"
+}
 
 W=1111111111111111
 F=1000000000000001
@@ -30,14 +41,7 @@ wait_title "Kelo - Niveau 1"
 MENU=$(menu_height)
 sleep 1
 
-rec=$(record "$WORK/ding.raw")
-sleep 0.5
-key Right
-wait_tile 560 40 3
-sleep 1
-kill "$rec"
-wait "$rec" 2>/dev/null || true
-level=$(loudest "$WORK/ding.raw")
+level=$(slide_heard "$WORK/ding.raw")
 echo "loudest sample with Son checked: $level"
 ((level > 3000)) || fail "no Ding.wav heard (loudest sample $level)"
 
@@ -45,14 +49,7 @@ echo "loudest sample with Son checked: $level"
 key ctrl+r
 wait_tile 40 40 3
 key ctrl+w
-rec=$(record "$WORK/quiet.raw")
-sleep 0.5
-key Right
-wait_tile 560 40 3
-sleep 1
-kill "$rec"
-wait "$rec" 2>/dev/null || true
-level=$(loudest "$WORK/quiet.raw")
+level=$(slide_heard "$WORK/quiet.raw")
 echo "loudest sample with Son unchecked: $level"
 ((level < 100)) || fail "a sound was heard with Son unchecked (loudest sample $level)"
 echo "e2e sound: 1 passed, 0 failed"
