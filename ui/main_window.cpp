@@ -71,6 +71,12 @@ MainWindow::MainWindow() : surface_(kClientWidth, kClientHeight, QImage::Format_
     palette.setColor(QPalette::Window, QColor(kGrey));
     palette.setColor(QPalette::WindowText, Qt::black);
     frame_->setPalette(palette);
+    // The caption set into the top edge of an etched frame, the way a labelled frame looks.
+    const int half = QFontMetrics(frame_->font()).height() / 2;
+    frame_->setStyleSheet(QStringLiteral("QGroupBox { border: 2px groove #808080; margin-top: %1px; color: black; }"
+                                         "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                                         " left: 6px; padding: 0px 2px; }")
+                              .arg(half));
 
     platform_ = std::make_unique<QtPlatform>(this, surfaceWidget_, frame_, &surface_, TileImages());
     form_ = std::make_unique<Form1>(*platform_);
