@@ -39,6 +39,11 @@ TEST(LevelCheck, ReportsLineEndAndSizeFaultsWhereTheyStart) {
     ASSERT_FALSE(r.empty());
     EXPECT_EQ(r[0], "level 1, row 1, column 17: the line ends in LF alone; every line must end in CR LF; "
                     "from here on the game reads every level out of step");
+    // The line ends that then fall into cells are the same fault: not one line each.
+    for (const std::string& line : Report(lf + lf + lf)) {
+        EXPECT_EQ(line.find("CR is read"), std::string::npos) << line;
+        EXPECT_EQ(line.find("LF is read"), std::string::npos) << line;
+    }
 
     std::string missing = kGood + kGood;
     missing.erase(164 + 18 * 2 + 5, 1);  // level 2, row 3 loses a character
