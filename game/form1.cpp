@@ -14,11 +14,17 @@ bool Form1::PieceOnBoard(int piece) const {
     return OnBoard(row, col) && Board(row, col) == CodeOfPiece(piece);
 }
 
+bool Form1::SelectedCell(int& row, int& col) const {
+    if (Selected != kBallPiece && Selected != kSquarePiece) return false;
+    row = PieceRow[Selected];
+    col = PieceCol[Selected];
+    return OnBoard(row, col);
+}
+
 void Form1::Display() {
-    const int row = PieceRow[Selected];
-    const int col = PieceCol[Selected];
+    int row, col;
     // A piece that no level has placed yet has no cell to be put down on.
-    if ((Selected != kBallPiece && Selected != kSquarePiece) || !OnBoard(row, col)) return;
+    if (!SelectedCell(row, col)) return;
     Board(row, col) = CodeOfPiece(Selected);
     platform_.PaintPicture(CodeOfPiece(Selected), PixelX(col), PixelY(row));
     if (MoveCount < INT16_MAX) ++MoveCount;  // stops at the top rather than wrapping
@@ -26,9 +32,8 @@ void Form1::Display() {
 }
 
 void Form1::Erases() {
-    const int row = PieceRow[Selected];
-    const int col = PieceCol[Selected];
-    if ((Selected != kBallPiece && Selected != kSquarePiece) || !OnBoard(row, col)) return;
+    int row, col;
+    if (!SelectedCell(row, col)) return;
     Board(row, col) = Empty;
     platform_.PaintPicture(Empty, PixelX(col), PixelY(row));
 }

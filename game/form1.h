@@ -55,6 +55,8 @@ public:
     std::string ProgramFile(const std::string& name) { return platform_.ProgramFolder() + "/" + name; }
 
 private:
+    // The cell of the selected piece, when it has one on the board.
+    bool SelectedCell(int& row, int& col) const;
     bool TryLoad(std::int16_t level);
     void LoadEmptyLevelOne();
     void FinishLoad();
