@@ -29,15 +29,33 @@ fail() {
 }
 
 start_x() {
-  local fd_file="$WORK/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq "$POLLS"); do
-    [[ -s $fd_file ]] && break
-    sleep 0.05
+  # Tests run side by side: each picks its display number under a lock, and a server that does
+  # not answer is replaced by another.
+  local fd_file="$WORK/display" attempt
+  exec 9>/tmp/kelo-e2e-xvfb.lock
+  flock 9
+  for attempt in 1 2 3 4 5; do
+    : >"$fd_file"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 9>&- >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+      [[ -s $fd_file ]] && break
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      sleep 0.05
+    done
+    if [[ -s $fd_file ]]; then
+      export DISPLAY=":$(head -n1 "$fd_file")"
+      sleep 0.2
+      if kill -0 "$XVFB_PID" 2>/dev/null && xdotool getdisplaygeometry >/dev/null 2>&1; then
+        flock -u 9
+        return 0
+      fi
+    fi
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    sleep "0.$((RANDOM % 9 + 1))"
   done
-  [[ -s $fd_file ]] || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$fd_file")"
+  fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
 }
 
 # start_game KELO LEVELS_FILE [WAV_FOLDER]: the program, copied into GAME_DIR with the given levels
