@@ -9,13 +9,17 @@
 namespace kelo {
 namespace {
 
+// A byte as a designer would name it.
 std::string Shown(unsigned char c) {
-    if (c >= 0x21 && c < 0x7F) return std::string("'") + static_cast<char>(c) + "'";
-    static const char* names[] = {"NUL", "CR", "LF", "tab", "space"};
-    const char* name = c == 0 ? names[0] : c == '\r' ? names[1] : c == '\n' ? names[2] : c == '\t' ? names[3]
-                                                                               : c == ' '   ? names[4]
-                                                                                            : nullptr;
-    if (name) return name;
+    switch (c) {
+    case 0: return "NUL";
+    case '\r': return "CR";
+    case '\n': return "LF";
+    case '\t': return "tab";
+    case ' ': return "space";
+    default: break;
+    }
+    if (c > 0x20 && c < 0x7F) return std::string("'") + static_cast<char>(c) + "'";
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%02X", c);
     return hex;

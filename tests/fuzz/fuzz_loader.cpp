@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (platform.reads > 2 * 9) std::abort();  // a load and at most one fall-back
     for (int i = 0; i < 8; ++i) {
         static const std::int16_t codes[] = {32, 37, 38, 39, 40, 39, 40, 13};
-        form.Form_KeyDown(codes[(keys >> (i % 3)) % 8 ^ i % 8], 0);
+        const int rotated = (keys >> i | keys << (8 - i)) & 7;  // each key read from the byte turned round
+        form.Form_KeyDown(codes[rotated], 0);
         Check(form, platform, "a key");
     }
     form.Level = kelo::NextLevel(form.Level);
