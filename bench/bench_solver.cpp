@@ -23,7 +23,7 @@ std::vector<kelo::Puzzle> Puzzles(const std::string& file) {
         kelo::Form1 form(platform);
         form.Level = static_cast<std::int16_t>(level);
         form.LoadLevel(form.Level);
-        puzzles.push_back({form.Board, form.PieceRow[1], form.PieceCol[1], form.PieceRow[2], form.PieceCol[2]});
+        puzzles.push_back(kelo::PuzzleOf(form));
     }
     return puzzles;
 }

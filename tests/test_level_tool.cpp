@@ -112,24 +112,14 @@ bool Replay(const std::string& level, const std::vector<Move>& moves, int& boxes
                std::string::npos;
 }
 
-Puzzle PuzzleOf(const std::string& level) {
+Puzzle LoadedPuzzle(const std::string& level) {
     TempFolder folder;
     folder.Write("levels.txt", level);
     FakePlatform platform(folder.path());
     Form1 form(platform);
     form.Level = 1;
     form.LoadLevel(1);
-    Puzzle p;
-    p.board = form.Board;
-    if (form.PieceOnBoard(1)) {
-        p.ballRow = form.PieceRow[1];
-        p.ballCol = form.PieceCol[1];
-    }
-    if (form.PieceOnBoard(2)) {
-        p.squareRow = form.PieceRow[2];
-        p.squareCol = form.PieceCol[2];
-    }
-    return p;
+    return kelo::PuzzleOf(form);
 }
 
 TEST(Solver, FindsTheFewestMovesAndTheGameAgrees) {
@@ -146,7 +136,7 @@ TEST(Solver, FindsTheFewestMovesAndTheGameAgrees) {
     };
     int expectedMoves[] = {3, -1, -1};
     for (std::size_t i = 0; i < std::size(levels); ++i) {
-        const Solution s = Solve(PuzzleOf(levels[i]));
+        const Solution s = Solve(LoadedPuzzle(levels[i]));
         ASSERT_EQ(s.outcome, Outcome::Solved) << i;
         if (expectedMoves[i] >= 0) {
             EXPECT_EQ(static_cast<int>(s.moves.size()), expectedMoves[i]);
@@ -161,31 +151,31 @@ TEST(Solver, FindsTheFewestMovesAndTheGameAgrees) {
     }
     SolveOptions ballOnly;
     ballOnly.squareMayMove = false;
-    EXPECT_EQ(Solve(PuzzleOf(levels[0]), ballOnly).moves.size(), 3u);
-    EXPECT_EQ(Solve(PuzzleOf(levels[1]), ballOnly).outcome, Outcome::Unsolvable);
+    EXPECT_EQ(Solve(LoadedPuzzle(levels[0]), ballOnly).moves.size(), 3u);
+    EXPECT_EQ(Solve(LoadedPuzzle(levels[1]), ballOnly).outcome, Outcome::Unsolvable);
 }
 
 TEST(Solver, SaysUnsolvableAndUnknownAndHandlesNoPieces) {
     const std::string walledIn = Walled({"31200000000000", "11000000000004"});
-    EXPECT_EQ(Solve(PuzzleOf(walledIn)).outcome, Outcome::Unsolvable);
+    EXPECT_EQ(Solve(LoadedPuzzle(walledIn)).outcome, Outcome::Unsolvable);
     const std::string noBall = Walled({"00000000000002", "00000000000004"});
-    EXPECT_EQ(Solve(PuzzleOf(noBall)).outcome, Outcome::Unsolvable);
+    EXPECT_EQ(Solve(LoadedPuzzle(noBall)).outcome, Outcome::Unsolvable);
     const std::string noRing = Walled({"30000000000000"});
-    const Solution free = Solve(PuzzleOf(noRing));
+    const Solution free = Solve(LoadedPuzzle(noRing));
     EXPECT_EQ(free.outcome, Outcome::Solved);
     EXPECT_TRUE(free.moves.empty());
     SolveOptions tiny;
     tiny.maxStates = 3;
     const std::string open = Walled({"30000000000000", "00020000000000", "00000000200000", "00000000000000",
                                      "00000200000000", "00000000000000", "40000000000002"});
-    EXPECT_EQ(Solve(PuzzleOf(open), tiny).outcome, Outcome::Unknown);
+    EXPECT_EQ(Solve(LoadedPuzzle(open), tiny).outcome, Outcome::Unknown);
 }
 
 TEST(Solver, CopesWithMoreRingsThanAWordHolds) {
     std::vector<std::string> rows(7, std::string(14, '2'));
     rows[0][0] = '3';
     rows[6][13] = '4';
-    const Solution s = Solve(PuzzleOf(Walled(rows)));
+    const Solution s = Solve(LoadedPuzzle(Walled(rows)));
     ASSERT_EQ(s.outcome, Outcome::Solved);
     int boxes = 0;
     EXPECT_TRUE(Replay(Walled(rows), s.moves, boxes));
@@ -276,13 +266,7 @@ TEST(ShippedLevels, EverySolutionWinsInTheGame) {
         form.Level = static_cast<std::int16_t>(level);
         form.LoadLevel(form.Level);
         ASSERT_EQ(form.Level, level);
-        Puzzle puzzle;
-        puzzle.board = form.Board;
-        puzzle.ballRow = form.PieceRow[1];
-        puzzle.ballCol = form.PieceCol[1];
-        puzzle.squareRow = form.PieceRow[2];
-        puzzle.squareCol = form.PieceCol[2];
-        const Solution s = Solve(puzzle);
+        const Solution s = Solve(kelo::PuzzleOf(form));
         ASSERT_EQ(s.outcome, Outcome::Solved) << level;
         platform.boxes.clear();
         for (const Move& m : s.moves) {

@@ -34,16 +34,7 @@ bool SolveLevel(const std::string& bytes, int level, bool loadable, std::size_t 
         out << "unsolvable (the game cannot load it and shows level 1 instead)\n";
         return false;
     }
-    Puzzle puzzle;
-    puzzle.board = form.Board;
-    if (form.PieceOnBoard(kBallPiece)) {
-        puzzle.ballRow = form.PieceRow[kBallPiece];
-        puzzle.ballCol = form.PieceCol[kBallPiece];
-    }
-    if (form.PieceOnBoard(kSquarePiece)) {
-        puzzle.squareRow = form.PieceRow[kSquarePiece];
-        puzzle.squareCol = form.PieceCol[kSquarePiece];
-    }
+    const Puzzle puzzle = PuzzleOf(form);
     SolveOptions options;
     options.maxStates = maxStates;
     const Solution full = Solve(puzzle, options);

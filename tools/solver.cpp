@@ -179,6 +179,20 @@ private:
 
 }  // namespace
 
+Puzzle PuzzleOf(const Form1& form) {
+    Puzzle puzzle;
+    puzzle.board = form.Board;
+    if (form.PieceOnBoard(kBallPiece)) {
+        puzzle.ballRow = form.PieceRow[kBallPiece];
+        puzzle.ballCol = form.PieceCol[kBallPiece];
+    }
+    if (form.PieceOnBoard(kSquarePiece)) {
+        puzzle.squareRow = form.PieceRow[kSquarePiece];
+        puzzle.squareCol = form.PieceCol[kSquarePiece];
+    }
+    return puzzle;
+}
+
 Solution Solve(const Puzzle& puzzle, const SolveOptions& options) {
     int rings = 0;
     for (std::uint8_t c : puzzle.board.cells()) rings += c == Ring;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/board.h"
+#include "game/form1.h"
 #include "game/rules.h"
 
 namespace kelo {
@@ -36,6 +37,9 @@ struct Puzzle {
     int ballRow = 0, ballCol = 0;
     int squareRow = 0, squareCol = 0;
 };
+
+// The level that the window holds after a load, with only the pieces that stand on their cells.
+Puzzle PuzzleOf(const Form1& form);
 
 // Breadth-first search over (ball cell, square cell, rings left), with the game's own slide.
 Solution Solve(const Puzzle& puzzle, const SolveOptions& options = {});
