@@ -47,13 +47,14 @@ bool SolveLevel(const std::string& bytes, int level, bool loadable, std::size_t 
         out << " (no ring: the first key press wins)\n";
         return true;
     }
-    if (full.outcome == Outcome::Solved) out << " " << Moves(full.moves);
-    options.squareMayMove = false;
-    const Solution still = Solve(puzzle, options);
     if (full.outcome == Outcome::Unsolvable) {
         out << "\n";
         return false;
     }
+    out << " " << Moves(full.moves);
+    // Only a level that can be won is worth the second search, without the square.
+    options.squareMayMove = false;
+    const Solution still = Solve(puzzle, options);
     if (still.outcome == Outcome::Solved) {
         out << "; square not needed (" << still.moves.size() << " moves without moving it)\n";
     } else if (still.outcome == Outcome::Unsolvable) {
@@ -63,7 +64,6 @@ bool SolveLevel(const std::string& bytes, int level, bool loadable, std::size_t 
     }
     return true;
 }
-
 
 }  // namespace
 
@@ -76,7 +76,7 @@ int RunCheck(const std::string& bytes, std::ostream& out) {
         return kLevelsSound;
     }
     out << levels << (levels == 1 ? " level, " : " levels, ") << findings.size()
-              << (findings.size() == 1 ? " problem\n" : " problems\n");
+        << (findings.size() == 1 ? " problem\n" : " problems\n");
     return kLevelsProblems;
 }
 
