@@ -8,6 +8,16 @@
 
 namespace kelo {
 
+// A read of a level file held in memory, as the real file reads: bytes past the end are NUL,
+// and a negative offset fails.
+inline bool ReadFromMemory(const std::string& file, std::int64_t offset, char* buffer, std::size_t size) {
+    if (offset < 0) return false;
+    std::memset(buffer, 0, size);
+    const auto at = static_cast<std::uint64_t>(offset);
+    if (at < file.size()) std::memcpy(buffer, file.data() + at, std::min<std::uint64_t>(size, file.size() - at));
+    return true;
+}
+
 // A platform with no screen, no sound and no boxes, whose level file is a string in memory:
 // lets tools read levels through the game's own loader.
 class MemoryPlatform : public Platform {
@@ -31,11 +41,7 @@ public:
     bool OpenLevelFile(const std::string&) override { return open_ = true; }
     std::optional<std::int64_t> LevelFileLength() override { return static_cast<std::int64_t>(file_.size()); }
     bool ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
-        if (offset < 0) return false;
-        std::memset(buffer, 0, size);
-        const auto at = static_cast<std::uint64_t>(offset);
-        if (at < file_.size()) std::memcpy(buffer, file_.data() + at, std::min<std::uint64_t>(size, file_.size() - at));
-        return true;
+        return ReadFromMemory(file_, offset, buffer, size);
     }
     void End() override {}
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/level_file.h"
+#include "platform/memory_platform.h"
 #include "platform/platform.h"
 
 namespace kelo::test {
@@ -103,13 +104,7 @@ public:
     }
     bool ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
         ++reads;
-        if (!memoryFile) return file.Read(offset, buffer, size);
-        if (offset < 0) return false;
-        for (std::size_t i = 0; i < size; ++i) {
-            const auto at = static_cast<std::uint64_t>(offset) + i;
-            buffer[i] = at < memoryFile->size() ? (*memoryFile)[at] : '\0';
-        }
-        return true;
+        return memoryFile ? ReadFromMemory(*memoryFile, offset, buffer, size) : file.Read(offset, buffer, size);
     }
     void End() override { calls.push_back({Call::End}); }
 
