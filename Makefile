@@ -3,7 +3,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test sanitize fuzz bench clean
+.PHONY: all deps configure build run test sanitize fuzz bench package clean
 
 all: build
 
@@ -38,6 +38,10 @@ test: build sanitize
 fuzz:
 	$(MAKE) sanitize FUZZ_SECONDS=600
 	cd $(ASAN_BUILD) && ctest -L fuzz --output-on-failure -j $(JOBS)
+
+# A .deb of the installed layout, in build/.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	./$(BUILD)/bench/kelo_bench

@@ -13,6 +13,8 @@ packages=(
   pulseaudio pulseaudio-utils
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   strace valgrind
+  desktop-file-utils appstream dpkg-dev binutils
+  libx11-dev
 )
 
 missing=()

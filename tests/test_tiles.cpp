@@ -182,7 +182,7 @@ TEST(Tiles, FilesRoundTripAndTheShippedAssetsAreTheGeneratorsOutput) {
     test::TempFolder out;
     ASSERT_EQ(std::system((std::string(KELO_ASSETS_TOOL) + " " + out.path().string()).c_str()), 0);
     for (const char* name : {"tile0.bmp", "tile1.bmp", "tile2.bmp", "tile3.bmp", "tile4.bmp", "kelo.ico",
-                             "Ding.wav", "End.wav"}) {
+                             "kelo-32.png", "kelo-256.png", "Ding.wav", "End.wav"}) {
         EXPECT_EQ(Slurp(out.path() / name), Slurp(std::filesystem::path(KELO_SOURCE_DIR) / "assets" / name))
             << name << " differs from what tools/kelo-assets draws: run it into assets/";
     }

@@ -109,6 +109,29 @@ TEST_F(WindowTest, TheBuiltInImagesAreTheDrawnTiles) {
     EXPECT_EQ(icon.size(), QSize(32, 32));
     EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(icon.pixel(15, 15)), 255);
+
+    // The launcher's icons: the small one is the window icon pixel for pixel, the large one the
+    // same disc with a soft edge.
+    const QImage small(QStringLiteral(KELO_SOURCE_DIR "/assets/kelo-32.png"));
+    ASSERT_EQ(small.size(), QSize(32, 32));
+    const auto pixels = art::IconPixels();
+    for (int i = 0; i < 32 * 32; ++i) {
+        const QRgb p = small.pixel(i % 32, i / 32);
+        if (pixels[i] == art::kTransparent) {
+            ASSERT_EQ(qAlpha(p), 0) << i;
+        } else {
+            ASSERT_EQ(p, 0xFF000000u | pixels[i]) << i;
+        }
+    }
+    const QImage large(QStringLiteral(KELO_SOURCE_DIR "/assets/kelo-256.png"));
+    ASSERT_EQ(large.size(), QSize(256, 256));
+    EXPECT_EQ(qAlpha(large.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(large.pixel(128, 128)), 255);
+    int soft = 0;
+    for (int i = 0; i < 256 * 256; ++i) soft += qAlpha(large.pixel(i % 256, i / 256)) % 255 != 0;
+    EXPECT_GT(soft, 400);   // a part-covered ring of pixels round the disc...
+    EXPECT_LT(soft, 2000);  // ...and no more than that
+    EXPECT_EQ(qGreen(large.pixel(80, 72)), 0xF8);  // bright green at the upper left
 }
 
 TEST_F(WindowTest, KeysPlayAndTheCounterIsReadable) {

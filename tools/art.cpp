@@ -236,25 +236,66 @@ TilePixels Tile(int code) {
     }
 }
 
-std::array<std::uint32_t, kIcon * kIcon> IconPixels() {
-    std::array<std::uint32_t, kIcon * kIcon> p;
-    p.fill(kTransparent);
+namespace {
+
+// The icon's disc, in the coordinates of the 32-pixel icon (pixel centres at whole numbers).
+double IconRadius(double x, double y) {
+    const double ex = (x - 15.5) / 15.0, ey = (y - 15.0) / 15.5;
+    return ex * ex + ey * ey;
+}
+
+// The icon's colour at (x, y) of the 32-pixel grid; `grainKey` picks the scattered pixels.
+std::uint32_t IconColour(double x, double y, std::uint32_t grainKey) {
     static constexpr std::uint32_t steps[] = {0x00F800, 0x10E808, 0x30C800, 0x48B000, 0x689800, 0x708800,
                                               0x808000, 0x887000, 0x906000, 0xA85000, 0xC83800};
     static constexpr std::uint32_t grain[] = {0x488800, 0x28B000, 0x707010, 0x885810};
     static constexpr std::uint32_t rim[] = {0xB03000, 0xD00800, 0xF02810};
+    const double d = std::hypot(x - 10.0, y - 9.0);
+    const int step = std::clamp(static_cast<int>(d / 2.2), 0, 10);
+    std::uint32_t c = steps[step];
+    if (grainKey % 13 == 0 && step >= 2 && step <= 8) c = grain[grainKey / 13 % 4];
+    if (y >= 28 && IconRadius(x, y) > 0.8 && grainKey % 3 == 0) c = rim[grainKey / 3 % 3];
+    return c;
+}
+
+}  // namespace
+
+std::array<std::uint32_t, kIcon * kIcon> IconPixels() {
+    std::array<std::uint32_t, kIcon * kIcon> p;
+    p.fill(kTransparent);
     for (int y = 0; y < kIcon; ++y) {
         for (int x = 0; x < kIcon; ++x) {
-            const double ex = (x - 15.5) / 15.0, ey = (y - 15.0) / 15.5;
-            const double r = ex * ex + ey * ey;
-            if (r > 1.0) continue;
-            const double d = std::hypot(x - 10.0, y - 9.0);
-            const int step = std::clamp(static_cast<int>(d / 2.2), 0, 10);
-            std::uint32_t c = steps[step];
-            const std::uint32_t h = Hash(x + 100, y + 7);
-            if (h % 13 == 0 && step >= 2 && step <= 8) c = grain[h / 13 % 4];
-            if (y >= 28 && r > 0.8 && h % 3 == 0) c = rim[h / 3 % 3];
-            p[y * kIcon + x] = c;
+            if (IconRadius(x, y) > 1.0) continue;
+            p[y * kIcon + x] = IconColour(x, y, Hash(x + 100, y + 7));
+        }
+    }
+    return p;
+}
+
+std::vector<std::uint32_t> IconRendering(int size) {
+    std::vector<std::uint32_t> p(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+    if (size == kIcon) {
+        const auto icon = IconPixels();
+        std::transform(icon.begin(), icon.end(), p.begin(),
+                       [](std::uint32_t c) { return c == kTransparent ? 0u : 0xFF000000u | c; });
+        return p;
+    }
+    const double scale = static_cast<double>(kIcon) / size;
+    constexpr int kSub = 4;  // samples a side for the edge's coverage
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            int inside = 0;
+            for (int sy = 0; sy < kSub; ++sy) {
+                for (int sx = 0; sx < kSub; ++sx) {
+                    inside += IconRadius((x + (sx + 0.5) / kSub) * scale - 0.5, (y + (sy + 0.5) / kSub) * scale - 0.5) <= 1.0;
+                }
+            }
+            if (inside == 0) continue;
+            const double ix = (x + 0.5) * scale - 0.5, iy = (y + 0.5) * scale - 0.5;
+            // The grain stays as fine as the drawing, one pixel in thirteen, as on the small icon.
+            const std::uint32_t alpha = static_cast<std::uint32_t>(255 * inside / (kSub * kSub));
+            p[static_cast<std::size_t>(y) * static_cast<std::size_t>(size) + static_cast<std::size_t>(x)] =
+                alpha << 24 | IconColour(ix, iy, Hash(x + 100, y + 7));
         }
     }
     return p;
@@ -367,6 +408,72 @@ std::vector<std::uint8_t> Ico24(const std::array<std::uint32_t, kIcon * kIcon>& 
             v.push_back(bits);
         }
     }
+    return v;
+}
+
+namespace {
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
+    crc = ~crc;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void PutBig32(std::vector<std::uint8_t>& v, std::uint32_t x) {
+    for (int shift = 24; shift >= 0; shift -= 8) v.push_back(static_cast<std::uint8_t>(x >> shift));
+}
+
+void Chunk(std::vector<std::uint8_t>& v, const char* type, const std::vector<std::uint8_t>& data) {
+    PutBig32(v, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = v.size();
+    v.insert(v.end(), type, type + 4);
+    v.insert(v.end(), data.begin(), data.end());
+    PutBig32(v, Crc32(v.data() + start, v.size() - start));
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> Png(const std::vector<std::uint32_t>& argb, int width, int height) {
+    std::vector<std::uint8_t> raw;  // each row: filter 0, then R G B A
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0);
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t c = argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+            raw.push_back(static_cast<std::uint8_t>(R(c)));
+            raw.push_back(static_cast<std::uint8_t>(G(c)));
+            raw.push_back(static_cast<std::uint8_t>(B(c)));
+            raw.push_back(static_cast<std::uint8_t>(c >> 24));
+        }
+    }
+    // A zlib stream of stored blocks: no compressor needed, and the file is the same on every run.
+    std::vector<std::uint8_t> z{0x78, 0x01};
+    std::uint32_t a = 1, b = 0;
+    for (std::uint8_t byte : raw) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (std::size_t at = 0; at < raw.size() || at == 0;) {
+        const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
+        z.push_back(at + n == raw.size() ? 1 : 0);
+        Put16(z, static_cast<std::uint32_t>(n));
+        Put16(z, static_cast<std::uint32_t>(~n & 0xFFFF));
+        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at), raw.begin() + static_cast<std::ptrdiff_t>(at + n));
+        at += n;
+        if (n == 0) break;
+    }
+    PutBig32(z, b << 16 | a);
+
+    std::vector<std::uint8_t> v{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<std::uint8_t> header;
+    PutBig32(header, static_cast<std::uint32_t>(width));
+    PutBig32(header, static_cast<std::uint32_t>(height));
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, adaptive filters, no interlace
+    Chunk(v, "IHDR", header);
+    Chunk(v, "IDAT", z);
+    Chunk(v, "IEND", {});
     return v;
 }
 

@@ -25,6 +25,8 @@ int main(int argc, char* argv[]) {
     bool ok = true;
     for (int code = 0; code < 5; ++code) ok &= Write(dir + "/tile" + std::to_string(code) + ".bmp", Bmp8(Tile(code)));
     ok &= Write(dir + "/kelo.ico", Ico24(IconPixels()));
+    // The launcher's icons: the window icon itself, and a large drawing of it.
+    for (int size : {kIcon, 256}) ok &= Write(dir + "/kelo-" + std::to_string(size) + ".png", Png(IconRendering(size), size, size));
     ok &= Write(dir + "/Ding.wav", Wav16(DingSamples(), kSampleRate));
     ok &= Write(dir + "/End.wav", Wav16(EndSamples(), kSampleRate));
     if (!ok) {

@@ -40,6 +40,8 @@ bool SurfaceWidget::event(QEvent* event) {
 
 void SurfaceWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // On a scaled screen each image pixel becomes a block: tiles keep their hard edges.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(event->rect(), *image_, event->rect());
 }
 

@@ -36,7 +36,7 @@ start_x() {
   flock 9
   for attempt in 1 2 3 4 5; do
     : >"$fd_file"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 9>&- >"$WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$fd_file" 9>&- >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
       [[ -s $fd_file ]] && break
@@ -67,8 +67,13 @@ start_game() {
   [[ -e $GAME_DIR/kelo ]] || cp "$kelo" "$GAME_DIR/kelo"
   if [[ -n $levels ]]; then cp "$levels" "$GAME_DIR/levels.txt"; fi
   if [[ -n ${3:-} && ! -e $GAME_DIR/Ding.wav ]]; then cp "$3/Ding.wav" "$3/End.wav" "$GAME_DIR/"; fi
+  launch "$GAME_DIR/kelo" "$WORK"
+}
+
+# launch PROGRAM FOLDER: starts PROGRAM from FOLDER and waits for its window.
+launch() {
   # shellcheck disable=SC2086
-  (cd "$WORK" && exec setsid $LAUNCHER "$GAME_DIR/kelo" >"$WORK/game.log" 2>&1) &
+  (cd "$2" && exec setsid $LAUNCHER "$1" >"$WORK/game.log" 2>&1) &
   GAME_PID=$!
   WIN=""
   for _ in $(seq "$POLLS"); do
@@ -79,6 +84,12 @@ start_game() {
   done
   [[ -n $WIN ]] || fail "no game window"
   focus
+}
+
+stop_game() {
+  kill -- -"$GAME_PID" 2>/dev/null || true
+  wait "$GAME_PID" 2>/dev/null || true
+  GAME_PID=""
 }
 
 focus() { xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN"; }
