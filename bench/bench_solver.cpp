@@ -8,6 +8,7 @@
 #include "platform/memory_platform.h"
 #include "tools/level_check.h"
 #include "tools/solver.h"
+#include "bench/reference_solver.h"
 
 namespace {
 
@@ -79,3 +80,33 @@ BENCHMARK(BM_SlideThereAndBack);
 }  // namespace
 
 BENCHMARK_MAIN();
+
+namespace {
+
+// Open boards with 20 rings: far more states than any shipped level. Both searches stop at the
+// same number of states, so their rates compare like for like.
+constexpr std::size_t kStressStates = 1'000'000;
+
+void BM_StressSolver(benchmark::State& state) {
+    const auto set = kelo::bench::StressSet(6, 20, 2026);
+    kelo::SolveOptions options;
+    options.maxStates = kStressStates;
+    double states = 0;
+    for (auto _ : state) {
+        for (const auto& p : set) states += static_cast<double>(kelo::Solve(p, options).states);
+    }
+    state.counters["states_per_s"] = benchmark::Counter(states, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_StressSolver)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_StressReference(benchmark::State& state) {
+    const auto set = kelo::bench::StressSet(6, 20, 2026);
+    double states = 0;
+    for (auto _ : state) {
+        for (const auto& p : set) states += static_cast<double>(kelo::bench::ReferenceSolve(p, true, kStressStates).states);
+    }
+    state.counters["states_per_s"] = benchmark::Counter(states, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_StressReference)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace

@@ -1,56 +1,141 @@
 #include "tools/solver.h"
 
+#include <sys/mman.h>
+
 #include <array>
+#include <algorithm>
 #include <bit>
+#include <new>
 
 namespace kelo {
 namespace {
 
 constexpr std::uint8_t kNoCell = 0xFF;
 
+std::uint64_t Mix(std::uint64_t h) {
+    h ^= h >> 31;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return h ^ (h >> 29);
+}
+
+// Up to 48 rings: the rings left, the ball's cell and the square's cell in one word, so that a
+// table slot is 8 bytes. Ball and square never share a cell, so the all-zero word is free to mark
+// an empty slot.
+struct PackedState {
+    static constexpr int kMaxRings = 48;
+    std::uint64_t bits = 0;
+    std::uint8_t ball() const { return static_cast<std::uint8_t>(bits >> 48); }
+    std::uint8_t square() const { return static_cast<std::uint8_t>(bits >> 56); }
+    void SetBall(std::uint8_t c) { bits = (bits & ~(0xFFull << 48)) | static_cast<std::uint64_t>(c) << 48; }
+    void SetSquare(std::uint8_t c) { bits = (bits & ~(0xFFull << 56)) | static_cast<std::uint64_t>(c) << 56; }
+    bool HasRing(int i) const { return bits >> i & 1; }
+    void SetRing(int i) { bits |= 1ull << i; }
+    void ClearRing(int i) { bits &= ~(1ull << i); }
+    bool NoRings() const { return (bits & 0xFFFFFFFFFFFFull) == 0; }
+    bool Vacant() const { return bits == 0; }
+    std::uint64_t Hash() const { return Mix(bits * 0x9E3779B97F4A7C15ull); }
+    bool operator==(const PackedState&) const = default;
+};
+
 template <int Words>
-struct State {
-    std::array<std::uint64_t, Words> rings;
-    std::uint8_t ball;
-    std::uint8_t square;
-    bool operator==(const State&) const = default;
-    std::uint64_t Hash() const {
-        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(ball) << 8 | square);
-        for (std::uint64_t w : rings) {
-            h ^= w + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
-            h *= 0xBF58476D1CE4E5B9ull;
-        }
-        return h ^ (h >> 31);
-    }
+struct WideState {
+    static constexpr int kMaxRings = 64 * Words;
+    std::array<std::uint64_t, Words> rings{};
+    std::uint8_t ballCell = 0;
+    std::uint8_t squareCell = 0;
+    std::uint8_t ball() const { return ballCell; }
+    std::uint8_t square() const { return squareCell; }
+    void SetBall(std::uint8_t c) { ballCell = c; }
+    void SetSquare(std::uint8_t c) { squareCell = c; }
+    bool HasRing(int i) const { return rings[static_cast<std::size_t>(i / 64)] >> (i % 64) & 1; }
+    void SetRing(int i) { rings[static_cast<std::size_t>(i / 64)] |= 1ull << (i % 64); }
+    void ClearRing(int i) { rings[static_cast<std::size_t>(i / 64)] &= ~(1ull << (i % 64)); }
     bool NoRings() const {
         for (std::uint64_t w : rings) {
             if (w) return false;
         }
         return true;
     }
+    bool Vacant() const { return ballCell == 0 && squareCell == 0; }
+    std::uint64_t Hash() const {
+        std::uint64_t h = static_cast<std::uint64_t>(ballCell) << 8 | squareCell;
+        for (std::uint64_t w : rings) h = Mix(h ^ (w + 0x9E3779B97F4A7C15ull + (h << 6)));
+        return h;
+    }
+    bool operator==(const WideState&) const = default;
 };
 
-template <int Words>
+// Zeroed memory for the table, in huge pages where the system offers them: the lookups are
+// random, and with small pages nearly each one would also miss the address cache.
+template <class T>
+class ZeroedTable {
+public:
+    ZeroedTable() = default;
+    explicit ZeroedTable(std::size_t size) : size_(size) {
+        bytes_ = size * sizeof(T);
+        void* p = ::mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        if (bytes_ >= (2u << 20)) ::madvise(p, bytes_, MADV_HUGEPAGE);
+        data_ = static_cast<T*>(p);
+    }
+    ZeroedTable(ZeroedTable&& o) noexcept { *this = std::move(o); }
+    ZeroedTable& operator=(ZeroedTable&& o) noexcept {
+        std::swap(data_, o.data_);
+        std::swap(size_, o.size_);
+        std::swap(bytes_, o.bytes_);
+        return *this;
+    }
+    ~ZeroedTable() {
+        if (data_) ::munmap(data_, bytes_);
+    }
+    T& operator[](std::size_t i) { return data_[i]; }
+    const T* begin() const { return data_; }
+    const T* end() const { return data_ + size_; }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+private:
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t bytes_ = 0;
+};
+
+// The cell one step from `cell` in each direction, or -1 off the board.
+struct Neighbours {
+    std::array<std::array<std::int16_t, kCells>, 4> next{};
+    Neighbours() {
+        for (int i = 0; i < kCells; ++i) {
+            const int row = i / kCols + 1, col = i % kCols + 1;
+            for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
+                const int r = row + RowStep(d), c = col + ColStep(d);
+                next[static_cast<int>(d)][i] = static_cast<std::int16_t>(OnBoard(r, c) ? Board::Index(r, c) : -1);
+            }
+        }
+    }
+};
+const Neighbours kNeighbours;
+
+template <class State>
 class Search {
 public:
     Search(const Puzzle& puzzle, const SolveOptions& options) : options_(options) {
         // What never moves: walls, the extra piece tiles that no key moves, and the floor.
         static_ = puzzle.board;
         ringIndex_.fill(-1);
-        State<Words> start{};
+        State start{};
         for (int i = 0; i < kCells; ++i) {
             if (static_.cells()[i] == Ring) {
-                ringCell_.push_back(static_cast<std::uint8_t>(i));
-                ringIndex_[i] = static_cast<int>(ringCell_.size() - 1);
-                start.rings[ringIndex_[i] / 64] |= 1ull << (ringIndex_[i] % 64);
+                ringIndex_[i] = static_cast<std::int16_t>(ringCount_++);
+                start.SetRing(ringIndex_[i]);
                 static_.cells()[i] = Empty;
             }
         }
-        start.ball = Cell(puzzle.board, puzzle.ballRow, puzzle.ballCol, Ball);
-        start.square = Cell(puzzle.board, puzzle.squareRow, puzzle.squareCol, Square);
-        if (start.ball != kNoCell) static_.cells()[start.ball] = Empty;
-        if (start.square != kNoCell) static_.cells()[start.square] = Empty;
+        start.SetBall(Cell(puzzle.board, puzzle.ballRow, puzzle.ballCol, Ball));
+        start.SetSquare(Cell(puzzle.board, puzzle.squareRow, puzzle.squareCol, Square));
+        if (start.ball() != kNoCell) static_.cells()[start.ball()] = Empty;
+        if (start.square() != kNoCell) static_.cells()[start.square()] = Empty;
         start_ = start;
+        BuildRays();
     }
 
     Solution Run() {
@@ -59,30 +144,53 @@ public:
             result.outcome = Outcome::Solved;  // the first key press wins
             return result;
         }
-        Insert(start_, 0, 0);
-        for (std::size_t next = 0; next < nodes_.size(); ++next) {
-            const State<Words> state = nodes_[next].state;
-            Board board = Materialise(state);
-            for (int piece : {kBallPiece, kSquarePiece}) {
-                const std::uint8_t cell = piece == kBallPiece ? state.ball : state.square;
-                if (cell == kNoCell) continue;
-                if (piece == kSquarePiece && !options_.squareMayMove) continue;
-                for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
-                    std::optional<State<Words>> after = Slide(board, state, piece, cell, d);
-                    if (!after || *after == state) continue;
-                    const std::uint8_t move = static_cast<std::uint8_t>(piece << 2 | static_cast<int>(d));
-                    if (!Insert(*after, static_cast<std::uint32_t>(next), move)) continue;
-                    if (after->NoRings()) {
-                        result.outcome = Outcome::Solved;
-                        result.moves = Path(static_cast<std::uint32_t>(nodes_.size() - 1));
-                        result.states = nodes_.size();
-                        return result;
+        Reserve(1);
+        Insert(start_, 0, 0, Slot(start_));
+        struct Candidate {
+            State state;
+            std::uint32_t parent;
+            std::uint8_t move;
+            std::size_t slot;
+        };
+        // The moves of a batch of states first, with their table slots fetched ahead: the lookups
+        // then overlap instead of each waiting for memory in turn. They are inserted in the order
+        // of a plain search, so the answer is the same.
+        constexpr std::size_t kBatch = 16;
+        std::array<Candidate, kBatch * 8> candidates;
+        for (std::size_t next = 0; next < nodes_.size();) {
+            const std::size_t last = std::min(nodes_.size(), next + kBatch);
+            Reserve((last - next) * 8);
+            std::size_t count = 0;
+            for (; next < last; ++next) {
+                const State state = nodes_[next].state;
+                for (int piece : {kBallPiece, kSquarePiece}) {
+                    const std::uint8_t cell = piece == kBallPiece ? state.ball() : state.square();
+                    if (cell == kNoCell) continue;
+                    if (piece == kSquarePiece && !options_.squareMayMove) continue;
+                    for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
+                        Candidate& c = candidates[count];
+                        if (!Slide(state, piece, cell, d, c.state)) continue;
+                        c.parent = static_cast<std::uint32_t>(next);
+                        c.move = static_cast<std::uint8_t>(piece << 2 | static_cast<int>(d));
+                        c.slot = Slot(c.state);
+                        __builtin_prefetch(&table_[c.slot]);
+                        ++count;
                     }
-                    if (nodes_.size() >= options_.maxStates) {
-                        result.outcome = Outcome::Unknown;
-                        result.states = nodes_.size();
-                        return result;
-                    }
+                }
+            }
+            for (std::size_t k = 0; k < count; ++k) {
+                const Candidate& c = candidates[k];
+                if (!Insert(c.state, c.parent, c.move, c.slot)) continue;
+                if (c.state.NoRings()) {
+                    result.outcome = Outcome::Solved;
+                    result.moves = Path(static_cast<std::uint32_t>(nodes_.size() - 1));
+                    result.states = nodes_.size();
+                    return result;
+                }
+                if (nodes_.size() >= options_.maxStates) {
+                    result.outcome = Outcome::Unknown;
+                    result.states = nodes_.size();
+                    return result;
                 }
             }
         }
@@ -93,7 +201,7 @@ public:
 
 private:
     struct Node {
-        State<Words> state;
+        State state;
         std::uint32_t parent;
         std::uint8_t move;
     };
@@ -103,56 +211,95 @@ private:
         return static_cast<std::uint8_t>(Board::Index(row, col));
     }
 
-    Board Materialise(const State<Words>& s) const {
-        Board board = static_;
-        for (std::size_t i = 0; i < ringCell_.size(); ++i) {
-            if (s.rings[i / 64] >> (i % 64) & 1) board.cells()[ringCell_[i]] = Ring;
+    // The tile that the game's board holds at `cell` (-1: off the board) in `s`.
+    std::uint8_t At(const State& s, int cell) const {
+        if (cell < 0) return Wall;
+        const std::uint8_t fixed = static_.cells()[static_cast<std::size_t>(cell)];
+        if (fixed != Empty) return fixed;
+        if (cell == s.ball()) return Ball;
+        if (cell == s.square()) return Square;
+        const int ring = ringIndex_[static_cast<std::size_t>(cell)];
+        return ring >= 0 && s.HasRing(ring) ? std::uint8_t{Ring} : std::uint8_t{Empty};
+    }
+
+    // One key press by the game's rules: the guard on the neighbour, then the walk that collects
+    // rings and stops before a cell the piece may not enter. False when the guard refuses or the
+    // piece stays where it is.
+    bool Slide(const State& state, int piece, std::uint8_t cell, Direction d, State& after) const {
+        const Ray& ray = rays_[static_cast<int>(d)][cell];
+        if (!GuardAllows(piece, At(state, kNeighbours.next[static_cast<int>(d)][cell]))) return false;
+        // Only the other piece and the rings can stop the walk before the end of its ray.
+        after = state;
+        const std::uint8_t other = piece == kBallPiece ? state.square() : state.ball();
+        int at = cell;
+        for (int k = 0; k < ray.length; ++k) {
+            const RayCell& next = ray.cells[static_cast<std::size_t>(k)];
+            if (next.cell == other) break;
+            if (next.ring >= 0 && after.HasRing(next.ring)) {
+                if (piece != kBallPiece) break;
+                after.ClearRing(next.ring);
+            }
+            at = next.cell;
         }
-        if (s.ball != kNoCell) board.cells()[s.ball] = Ball;
-        if (s.square != kNoCell) board.cells()[s.square] = Square;
-        return board;
+        if (at == cell) return false;
+        if (piece == kBallPiece) {
+            after.SetBall(static_cast<std::uint8_t>(at));
+        } else {
+            after.SetSquare(static_cast<std::uint8_t>(at));
+        }
+        return true;
     }
 
-    // One key press through the game's own guard and walk; nullopt when the guard refuses.
-    std::optional<State<Words>> Slide(const Board& before, const State<Words>& state, int piece, std::uint8_t cell,
-                                      Direction d) const {
-        std::uint8_t row = static_cast<std::uint8_t>(cell / kCols + 1);
-        std::uint8_t col = static_cast<std::uint8_t>(cell % kCols + 1);
-        if (!GuardAllows(piece, before.At(row + RowStep(d), col + ColStep(d)))) return std::nullopt;
-        Board board = before;
-        board(row, col) = Empty;
-        State<Words> after = state;
-        Walk(
-            board, piece, row, col, d, [](int, int) {},
-            [&](int r, int c) {
-                const int i = ringIndex_[Board::Index(r, c)];
-                after.rings[i / 64] &= ~(1ull << (i % 64));
-            },
-            [](int, int) {});
-        (piece == kBallPiece ? after.ball : after.square) = static_cast<std::uint8_t>(Board::Index(row, col));
-        return after;
+    // From each cell in each direction, the cells up to the first that never opens (a wall, a
+    // fixed piece tile or the edge), with their ring numbers.
+    struct RayCell {
+        std::uint8_t cell;
+        std::int16_t ring;
+    };
+    struct Ray {
+        std::uint8_t length = 0;
+        std::array<RayCell, kCols> cells{};
+    };
+    void BuildRays() {
+        for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
+            const auto& step = kNeighbours.next[static_cast<int>(d)];
+            for (int from = 0; from < kCells; ++from) {
+                Ray& ray = rays_[static_cast<int>(d)][static_cast<std::size_t>(from)];
+                for (int at = step[static_cast<std::size_t>(from)]; at >= 0 && static_.cells()[static_cast<std::size_t>(at)] == Empty;
+                     at = step[static_cast<std::size_t>(at)]) {
+                    ray.cells[ray.length++] = {static_cast<std::uint8_t>(at), ringIndex_[static_cast<std::size_t>(at)]};
+                }
+            }
+        }
     }
 
-    bool Insert(const State<Words>& s, std::uint32_t parent, std::uint8_t move) {
-        if (table_.empty() || nodes_.size() * 2 >= table_.size()) Grow();
+    // Room for `more` states, so that slots worked out before the inserts stay valid.
+    void Reserve(std::size_t more) {
+        while (table_.empty() || (nodes_.size() + more) * 2 >= table_.size()) Grow();
+    }
+    std::size_t Slot(const State& s) const { return s.Hash() & (table_.size() - 1); }
+
+    // The table holds the states themselves, so that a lookup touches one place in memory.
+    bool Insert(const State& s, std::uint32_t parent, std::uint8_t move, std::size_t slot) {
         const std::size_t mask = table_.size() - 1;
-        for (std::size_t i = s.Hash() & mask;; i = (i + 1) & mask) {
-            if (table_[i] == kFree) {
-                table_[i] = static_cast<std::uint32_t>(nodes_.size());
+        for (std::size_t i = slot;; i = (i + 1) & mask) {
+            if (table_[i].Vacant()) {
+                table_[i] = s;
                 nodes_.push_back({s, parent, move});
                 return true;
             }
-            if (nodes_[table_[i]].state == s) return false;
+            if (table_[i] == s) return false;
         }
     }
 
     void Grow() {
-        std::vector<std::uint32_t> table(table_.empty() ? 1024 : table_.size() * 2, kFree);
+        ZeroedTable<State> table(table_.empty() ? 1024 : table_.size() * 2);
         const std::size_t mask = table.size() - 1;
-        for (std::uint32_t n = 0; n < nodes_.size(); ++n) {
-            std::size_t i = nodes_[n].state.Hash() & mask;
-            while (table[i] != kFree) i = (i + 1) & mask;
-            table[i] = n;
+        for (const State& e : table_) {
+            if (e.Vacant()) continue;
+            std::size_t i = e.Hash() & mask;
+            while (!table[i].Vacant()) i = (i + 1) & mask;
+            table[i] = e;
         }
         table_ = std::move(table);
     }
@@ -167,14 +314,14 @@ private:
         return {moves.rbegin(), moves.rend()};
     }
 
-    static constexpr std::uint32_t kFree = 0xFFFFFFFF;
     const SolveOptions& options_;
     Board static_;
-    std::array<int, kCells> ringIndex_{};
-    std::vector<std::uint8_t> ringCell_;
-    State<Words> start_{};
+    std::array<std::int16_t, kCells> ringIndex_{};
+    int ringCount_ = 0;
+    State start_{};
     std::vector<Node> nodes_;
-    std::vector<std::uint32_t> table_;
+    ZeroedTable<State> table_;
+    std::array<std::array<Ray, kCells>, 4> rays_;
 };
 
 }  // namespace
@@ -196,8 +343,9 @@ Puzzle PuzzleOf(const Form1& form) {
 Solution Solve(const Puzzle& puzzle, const SolveOptions& options) {
     int rings = 0;
     for (std::uint8_t c : puzzle.board.cells()) rings += c == Ring;
-    if (rings <= 64) return Search<1>(puzzle, options).Run();
-    return Search<3>(puzzle, options).Run();
+    if (rings <= PackedState::kMaxRings) return Search<PackedState>(puzzle, options).Run();
+    if (rings <= WideState<1>::kMaxRings) return Search<WideState<1>>(puzzle, options).Run();
+    return Search<WideState<3>>(puzzle, options).Run();
 }
 
 std::string MoveName(const Move& move) {

@@ -1,0 +1,124 @@
+#include "bench/reference_solver.h"
+
+#include <queue>
+#include <set>
+#include <tuple>
+
+namespace kelo::bench {
+namespace {
+
+struct State {
+    int ball;    // cell index, or -1 when the level has no ball that moves
+    int square;  // likewise
+    std::uint64_t rings;
+    auto operator<=>(const State&) const = default;
+};
+
+}  // namespace
+
+ReferenceResult ReferenceSolve(const Puzzle& puzzle, bool squareMayMove, std::size_t maxStates) {
+    // The fixed part of the board, and the rings numbered in reading order.
+    Board fixed = puzzle.board;
+    std::vector<int> ringCells;
+    for (int i = 0; i < kCells; ++i) {
+        if (fixed.cells()[i] == Ring) {
+            ringCells.push_back(i);
+            fixed.cells()[i] = Empty;
+        }
+    }
+    auto cellOf = [&](int row, int col, std::uint8_t code) {
+        return OnBoard(row, col) && puzzle.board(row, col) == code ? Board::Index(row, col) : -1;
+    };
+    State start{cellOf(puzzle.ballRow, puzzle.ballCol, Ball), cellOf(puzzle.squareRow, puzzle.squareCol, Square),
+                ringCells.size() == 64 ? ~0ull : (1ull << ringCells.size()) - 1};
+    if (start.ball >= 0) fixed.cells()[start.ball] = Empty;
+    if (start.square >= 0) fixed.cells()[start.square] = Empty;
+
+    ReferenceResult result;
+    if (start.rings == 0) {
+        result.outcome = Outcome::Solved;
+        return result;
+    }
+    std::set<State> seen{start};
+    std::queue<std::pair<State, int>> open;
+    open.push({start, 0});
+    while (!open.empty()) {
+        const auto [state, depth] = open.front();
+        open.pop();
+        Board board = fixed;
+        for (std::size_t i = 0; i < ringCells.size(); ++i) {
+            if (state.rings >> i & 1) board.cells()[ringCells[i]] = Ring;
+        }
+        if (state.ball >= 0) board.cells()[state.ball] = Ball;
+        if (state.square >= 0) board.cells()[state.square] = Square;
+
+        for (int piece : {kBallPiece, kSquarePiece}) {
+            const int from = piece == kBallPiece ? state.ball : state.square;
+            if (from < 0 || (piece == kSquarePiece && !squareMayMove)) continue;
+            for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
+                int row = from / kCols + 1, col = from % kCols + 1;
+                if (!GuardAllows(piece, board.At(row + RowStep(d), col + ColStep(d)))) continue;
+                State next = state;
+                Board after = board;
+                after(row, col) = Empty;
+                for (;;) {
+                    if (piece == kBallPiece && after(row, col) == Ring) {
+                        after(row, col) = Empty;
+                        for (std::size_t i = 0; i < ringCells.size(); ++i) {
+                            if (ringCells[i] == Board::Index(row, col)) next.rings &= ~(1ull << i);
+                        }
+                    }
+                    if (!MayEnter(piece, after.At(row + RowStep(d), col + ColStep(d)))) break;
+                    row += RowStep(d);
+                    col += ColStep(d);
+                }
+                (piece == kBallPiece ? next.ball : next.square) = Board::Index(row, col);
+                if (!seen.insert(next).second) continue;
+                if (next.rings == 0) {
+                    result.outcome = Outcome::Solved;
+                    result.moves = depth + 1;
+                    result.states = seen.size();
+                    return result;
+                }
+                if (seen.size() >= maxStates) {
+                    result.states = seen.size();
+                    return result;
+                }
+                open.push({next, depth + 1});
+            }
+        }
+    }
+    result.outcome = Outcome::Unsolvable;
+    result.states = seen.size();
+    return result;
+}
+
+std::vector<Puzzle> StressSet(int count, int rings, std::uint32_t seed) {
+    std::vector<Puzzle> set;
+    auto next = [&seed](int n) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(n));
+    };
+    for (int k = 0; k < count; ++k) {
+        Puzzle p;
+        auto place = [&](std::uint8_t code) {
+            for (;;) {
+                const int i = next(kCells);
+                if (p.board.cells()[i] != Empty) continue;
+                p.board.cells()[i] = code;
+                return i;
+            }
+        };
+        for (int w = 0; w < 12; ++w) place(Wall);
+        for (int r = 0; r < rings; ++r) place(Ring);
+        const int ball = place(Ball), square = place(Square);
+        p.ballRow = ball / kCols + 1;
+        p.ballCol = ball % kCols + 1;
+        p.squareRow = square / kCols + 1;
+        p.squareCol = square % kCols + 1;
+        set.push_back(p);
+    }
+    return set;
+}
+
+}  // namespace kelo::bench
