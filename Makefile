@@ -44,7 +44,8 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 bench: build
-	./$(BUILD)/bench/kelo_bench
+	bash bench/run.sh $(BUILD)
+	./$(BUILD)/bench/kelo_bench --benchmark_filter=-Stress
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -8,8 +8,6 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPainter>
-#include <QSoundEffect>
-#include <QUrl>
 #include <QWidget>
 #include <chrono>
 #include <cstdlib>
@@ -27,7 +25,10 @@ QtPlatform::QtPlatform(QWidget* window, QWidget* surfaceWidget, QGroupBox* frame
                        std::array<QImage, 5> tiles)
     : window_(window), surfaceWidget_(surfaceWidget), frame_(frame), surface_(surface), tiles_(std::move(tiles)) {}
 
-QtPlatform::~QtPlatform() = default;
+QtPlatform::~QtPlatform() {
+    // The player's objects come from the module's code: they go before it is unloaded.
+    sound_.reset();
+}
 
 void QtPlatform::BindCheckMark(Setting setting, QAction* action) {
     actions_[setting] = action;
@@ -78,27 +79,26 @@ void QtPlatform::SetChecked(Setting setting, bool checked) {
     if (it != actions_.end() && it->second) it->second->setChecked(checked);
 }
 
+SoundPlayer* QtPlatform::Sound() {
+    if (!soundLoaded_) {
+        soundLoaded_ = true;
+        soundModule_.setFileName(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                                 QString::fromLatin1(kSoundModuleName));
+        if (auto create = reinterpret_cast<CreateSoundPlayer>(soundModule_.resolve(kSoundModuleEntry))) {
+            sound_.reset(create());
+        }
+    }
+    return sound_.get();
+}
+
 void QtPlatform::PlaySound(const std::string& path, int flags) {
-    const QString file = QString::fromStdString(path);
+    // Flags 1 asks for the default sound when the file cannot be played; flags 3 stays silent.
     const bool fallBack = flags == kSoundAsync;
-    if (!QFileInfo(file).isFile()) {
-        if (fallBack) QApplication::beep();
-        return;
+    void (*beep)() = fallBack ? +[] { QApplication::beep(); } : nullptr;
+    SoundPlayer* player = QFileInfo(QString::fromStdString(path)).isFile() ? Sound() : nullptr;
+    if (!player || !player->Play(path, beep)) {
+        if (beep) beep();
     }
-    auto& effect = sounds_[path];
-    if (!effect) {
-        effect = std::make_unique<QSoundEffect>();
-        QSoundEffect* raw = effect.get();
-        QObject::connect(raw, &QSoundEffect::statusChanged, raw, [raw, fallBack] {
-            if (raw->status() == QSoundEffect::Error && fallBack) QApplication::beep();
-        });
-        effect->setSource(QUrl::fromLocalFile(file));
-    }
-    if (effect->status() == QSoundEffect::Error) {
-        if (fallBack) QApplication::beep();
-        return;
-    }
-    effect->play();  // plays once loaded when the file is still being read
 }
 
 void QtPlatform::MsgBox(const std::string& text, const std::string& title) {
@@ -121,8 +121,17 @@ std::int64_t QtPlatform::MonotonicMilliseconds() {
 }
 
 void QtPlatform::Pause(int milliseconds) {
-    // A sleep to a deadline on the steady clock: the same pause on any processor, and no event runs.
-    std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds));
+    // A sleep to a deadline on the steady clock, and no event runs. Within a slide each deadline
+    // follows the last one, so the time spent drawing a frame comes out of its pause: frames are
+    // the same distance apart on any processor. The first pause of a slide, or one after a frame
+    // that overran, counts from now.
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    const auto length = std::chrono::milliseconds(milliseconds);
+    auto deadline = lastPauseEnd_ + length;
+    if (deadline <= now || deadline > now + length) deadline = now + length;
+    std::this_thread::sleep_until(deadline);
+    lastPauseEnd_ = deadline;
 }
 
 std::string QtPlatform::ProgramFolder() { return QCoreApplication::applicationDirPath().toStdString(); }

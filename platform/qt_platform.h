@@ -1,17 +1,19 @@
 #pragma once
 
 #include <QImage>
+#include <QLibrary>
 #include <QPointer>
 #include <array>
+#include <chrono>
 #include <map>
 #include <memory>
 
 #include "platform/level_file.h"
 #include "platform/platform.h"
+#include "platform/sound_module.h"
 
 class QAction;
 class QGroupBox;
-class QSoundEffect;
 class QWidget;
 
 namespace kelo {
@@ -27,6 +29,8 @@ public:
     // Until an action is bound, a check mark is a plain flag, on as at launch.
     void BindCheckMark(Setting setting, QAction* action);
     bool Ending() const { return ending_; }
+    // The sound module, loaded on the first call; null when it cannot be loaded.
+    SoundPlayer* Sound();
 
     void PaintPicture(int picture, int x, int y) override;
     void Refresh() override;
@@ -55,9 +59,12 @@ private:
     std::array<QImage, 5> tiles_;
     std::map<Setting, QPointer<QAction>> actions_;
     std::map<Setting, bool> flags_{{Setting::Animation, true}, {Setting::Son, true}};
-    std::map<std::string, std::unique_ptr<QSoundEffect>> sounds_;
+    QLibrary soundModule_;
+    bool soundLoaded_ = false;
+    std::unique_ptr<SoundPlayer> sound_;
     LevelFile levelFile_;
     bool ending_ = false;
+    std::chrono::steady_clock::time_point lastPauseEnd_{};
 };
 
 // Message texts carry CR LF; Qt's labels break lines on LF alone.

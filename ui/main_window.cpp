@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 #include "commands/menu.h"
 #include "ui/keys.h"
@@ -142,6 +143,8 @@ void MainWindow::Launch() {
     show();
     surfaceWidget_->setFocus(Qt::OtherFocusReason);
     activateWindow();
+    // The sound module once the first picture is up, so that the first ring rings on time.
+    QTimer::singleShot(kSoundWarmUpMs, this, [this] { platform_->Sound(); });
 }
 
 }  // namespace kelo

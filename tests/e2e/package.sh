@@ -10,7 +10,7 @@ deb=$(ls "$WORK"/pkg/kelo_*.deb)
 [[ $(basename "$deb") == kelo_1.00_*.deb ]] || fail "package file $(basename "$deb")"
 
 contents=$(dpkg-deb -c "$deb")
-for f in ./usr/lib/kelo/kelo ./usr/lib/kelo/levels.txt ./usr/lib/kelo/Ding.wav ./usr/lib/kelo/End.wav \
+for f in ./usr/lib/kelo/kelo ./usr/lib/kelo/modules/libkelo_sound.so ./usr/lib/kelo/levels.txt ./usr/lib/kelo/Ding.wav ./usr/lib/kelo/End.wav \
          ./usr/bin/kelo-levels ./usr/share/applications/org.kelo.Kelo.desktop \
          ./usr/share/metainfo/org.kelo.Kelo.metainfo.xml \
          ./usr/share/icons/hicolor/32x32/apps/org.kelo.Kelo.png \
@@ -30,6 +30,11 @@ for p in $(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g'); do
 done
 [[ $(dpkg-deb -f "$deb" Version) == 1.00 ]] || fail "package version"
 [[ $(dpkg-deb -f "$deb" Section) == games ]] || fail "package section"
+# A private module needs no linker cache: no maintainer scripts at all.
+dpkg-deb -e "$deb" "$WORK/control"
+for script in preinst postinst prerm postrm; do
+  [[ ! -e $WORK/control/$script ]] || fail "the package has a $script script"
+done
 
 # Installed by dpkg into a root of its own (without the Qt packages there: the game runs on this
 # machine's libraries), the game runs through the package's link from another folder.

@@ -1,0 +1,142 @@
+// Launch time of the game against the toolkit's floor, under an X server of the caller's: from
+// fork until the window is mapped with its title and its first picture is on screen.
+// Usage: kelo_launch_probe RUNS GAME MINIMAL   (each program started from its own folder)
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/art.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Program {
+    std::string path;
+    std::string title;
+    // Client pixels that must show their colours before the picture counts as drawn.
+    std::vector<std::pair<int, int>> pixels;
+    std::vector<unsigned long> colours;
+};
+
+std::string TitleOf(Display* display, Window w) {
+    char* name = nullptr;
+    std::string title;
+    if (XFetchName(display, w, &name) && name) title = name;
+    if (name) XFree(name);
+    return title;
+}
+
+std::optional<unsigned long> PixelAt(Display* display, Window w, int x, int y) {
+    XImage* image = XGetImage(display, w, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return std::nullopt;
+    const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return p;
+}
+
+int IgnoreErrors(Display*, XErrorEvent*) { return 0; }  // windows may go while we look at them
+
+// Milliseconds from fork to the first full picture; -1 when it never comes.
+double LaunchOnce(Display* display, const Program& program) {
+    const Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, SubstructureNotifyMask);
+    XSync(display, True);
+    const auto start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        const std::string folder = program.path.substr(0, program.path.rfind('/'));
+        if (chdir(folder.c_str()) != 0) _exit(127);
+        execl(program.path.c_str(), program.path.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const auto deadline = start + std::chrono::seconds(20);
+    std::vector<Window> mapped;
+    double result = -1;
+    while (Clock::now() < deadline && result < 0) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == MapNotify) mapped.push_back(event.xmap.window);
+        }
+        for (Window w : mapped) {
+            if (TitleOf(display, w) != program.title) continue;
+            XWindowAttributes a;
+            if (!XGetWindowAttributes(display, w, &a) || a.map_state != IsViewable) continue;
+            const int menu = a.height - 415;
+            bool drawn = true;
+            for (std::size_t i = 0; i < program.pixels.size() && drawn; ++i) {
+                const auto p = PixelAt(display, w, program.pixels[i].first, program.pixels[i].second + menu);
+                drawn = p && *p == program.colours[i];
+            }
+            if (drawn) result = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        }
+        if (result < 0) {
+            pollfd fd{ConnectionNumber(display), POLLIN, 0};
+            poll(&fd, 1, 1);
+        }
+    }
+    kill(child, SIGTERM);
+    waitpid(child, nullptr, 0);
+    XSelectInput(display, root, NoEventMask);
+    XSync(display, True);
+    usleep(100'000);
+    return result;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: kelo_launch_probe RUNS GAME MINIMAL\n");
+        return 2;
+    }
+    const int runs = std::atoi(argv[1]);
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "kelo_launch_probe: no X display\n");
+        return 2;
+    }
+    XSetErrorHandler(IgnoreErrors);
+    // The game's picture: the ball of level 1 on the board and in the selection box, both drawn
+    // by the first level load, and the counter's grey below the board.
+    const auto ball = kelo::art::BallTile()[20 * kelo::art::kTile + 20];
+    const Program game{argv[2], "Kelo - Niveau 1", {{60, 60}, {600, 381}, {300, 405}}, {ball, ball, 0xC0C0C0}};
+    const Program minimal{argv[3], "Minimal", {{60, 60}, {600, 381}, {300, 405}}, {0xC0C0C0, 0xC0C0C0, 0xC0C0C0}};
+    std::vector<double> gameTimes, minimalTimes;
+    LaunchOnce(display, game);  // warm the file cache for both
+    LaunchOnce(display, minimal);
+    for (int i = 0; i < runs; ++i) {
+        // Interleaved, each first in turn, so that drift on the machine touches both alike.
+        const bool gameFirst = i % 2 == 0;
+        for (int k = 0; k < 2; ++k) {
+            const bool isGame = (k == 0) == gameFirst;
+            const double ms = LaunchOnce(display, isGame ? game : minimal);
+            if (ms < 0) {
+                std::fprintf(stderr, "kelo_launch_probe: %s never showed its picture\n", (isGame ? game : minimal).path.c_str());
+                return 1;
+            }
+            (isGame ? gameTimes : minimalTimes).push_back(ms);
+        }
+    }
+    std::printf("game_ms %.1f\nminimal_ms %.1f\nruns %d\n", Median(gameTimes), Median(minimalTimes), runs);
+    XCloseDisplay(display);
+    return 0;
+}

@@ -1,0 +1,48 @@
+// The toolkit's own floor: an empty 640 x 415 window under a menu bar, nothing else. Built with
+// KELO_MINIMAL_SOUND it also plays Ding.wav (beside it) through QSoundEffect at every key: the
+// floor of a Qt program that plays sounds.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPalette>
+#ifdef KELO_MINIMAL_SOUND
+#include <QSoundEffect>
+#include <QUrl>
+#endif
+
+namespace {
+
+class Area : public QWidget {
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+#ifdef KELO_MINIMAL_SOUND
+        if (!ding_.isLoaded()) ding_.setSource(QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/Ding.wav"));
+        ding_.play();
+#endif
+        QWidget::keyPressEvent(event);
+    }
+#ifdef KELO_MINIMAL_SOUND
+    QSoundEffect ding_;
+#endif
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Minimal"));
+    for (const char* title : {"&Jeu", "&Options", "&Aide"}) window.menuBar()->addMenu(QString::fromUtf8(title));
+    auto* area = new Area;
+    area->setFocusPolicy(Qt::StrongFocus);
+    area->setFixedSize(640, 415);
+    QPalette palette = area->palette();
+    palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    area->setPalette(palette);
+    area->setAutoFillBackground(true);
+    window.setCentralWidget(area);
+    window.show();
+    area->setFocus();
+    return QApplication::exec();
+}
