@@ -5,7 +5,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build}" && pwd)
 WORK=$(mktemp -d /tmp/kelo-bench.XXXXXX)
-RUNS=${KELO_LAUNCH_RUNS:-15}
+RUNS=${KELO_LAUNCH_RUNS:-21}
 PIDS=()
 cleanup() {
   for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
