@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 #include "commands/menu.h"
 #include "ui/keys.h"
@@ -51,10 +52,16 @@ QFont FrameFont(const QFont& base) {
     QFont font = base;
     // The group box draws its title with a few pixels of margin on either side.
     const int room = kFrameRect.width() - 14;
-    for (int pixels = 13; pixels >= 7; --pixels) {
+    // Each size tried costs a font load at launch: start from the size that the width at 13
+    // pixels points to, and step down from there only while the text is still too wide.
+    font.setPixelSize(13);
+    const int wide = QFontMetrics(font).horizontalAdvance(longest);
+    int pixels = wide <= room ? 13 : std::clamp(13 * room / std::max(wide, 1), 7, 12);
+    for (; pixels > 7; --pixels) {
         font.setPixelSize(pixels);
         if (QFontMetrics(font).horizontalAdvance(longest) <= room) break;
     }
+    font.setPixelSize(pixels);
     return font;
 }
 
