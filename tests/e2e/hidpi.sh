@@ -21,12 +21,17 @@ doubled=$(xdotool getwindowgeometry "$WIN" | awk '/Geometry/ {print $2}')
 MENU=$((${doubled#*x} - 2 * 415))
 capture
 
-# tile2x X Y CODE: the cell at client (X, Y), in unscaled pixels, is tile CODE doubled.
-tile2x() {
+# differs2x X Y CODE: prints how many pixels of the cell at client (X, Y), in unscaled pixels,
+# differ from tile CODE doubled in the last capture.
+differs2x() {
   convert "$WORK/shot.png" -crop "80x80+$((2 * $1))+$((2 * $2 + MENU))" +repage "$WORK/crop.png"
   convert "$E2E_ROOT/assets/tile$3.bmp" -scale 200% "$WORK/tile.png"
+  compare -metric AE "$WORK/crop.png" "$WORK/tile.png" null: 2>&1 || true
+}
+# tile2x X Y CODE: that cell is tile CODE doubled.
+tile2x() {
   local diff
-  diff=$(compare -metric AE "$WORK/crop.png" "$WORK/tile.png" null: 2>&1 || true)
+  diff=$(differs2x "$@")
   [[ $diff == 0 ]] || fail "at ($1, $2) the doubled screen differs from tile $3 doubled in $diff pixels"
 }
 tile2x 0 0 1
@@ -36,8 +41,8 @@ tile2x 560 280 4
 tile2x 80 80 0
 tile2x 580 361 3
 # The bevel's corners: white at the top left, black at the top right, each a 2 x 2 block.
-for spec in "579 360 ffffff" "620 360 000000" "620 401 000000"; do
-  read -r x y colour <<<"$spec"
+for corner in "579 360 ffffff" "620 360 000000" "620 401 000000"; do
+  read -r x y colour <<<"$corner"
   got=$(convert "$WORK/shot.png" -crop "2x2+$((2 * x))+$((2 * y + MENU))" +repage -unique-colors -depth 8 txt:- |
         grep -o '#[0-9A-Fa-f]\{6\}' | tr 'A-F\n' 'a-f ')
   [[ $got == "#$colour " ]] || fail "bevel pixel ($x, $y) is '$got' at scale 2, expected one block of #$colour"
@@ -47,9 +52,7 @@ done
 key Right
 for _ in $(seq "$POLLS"); do
   capture
-  convert "$WORK/shot.png" -crop "80x80+$((2 * 560))+$((2 * 40 + MENU))" +repage "$WORK/crop.png"
-  convert "$E2E_ROOT/assets/tile3.bmp" -scale 200% "$WORK/tile.png"
-  [[ $(compare -metric AE "$WORK/crop.png" "$WORK/tile.png" null: 2>&1 || true) == 0 ]] && break
+  [[ $(differs2x 560 40 3) == 0 ]] && break
   sleep 0.05
 done
 tile2x 560 40 3

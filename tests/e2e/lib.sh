@@ -65,7 +65,7 @@ start_game() {
   local kelo=$1 levels=$2
   mkdir -p "$GAME_DIR"
   [[ -e $GAME_DIR/kelo ]] || cp "$kelo" "$GAME_DIR/kelo"
-  # The sound module lives beside the program.
+  # The sound module lives in modules/ beside the program.
   local module
   module="$(dirname "$kelo")/modules/libkelo_sound.so"
   if [[ -e $module && ! -e $GAME_DIR/modules/libkelo_sound.so ]]; then
