@@ -125,11 +125,10 @@ void QtPlatform::Pause(int milliseconds) {
     // follows the last one, so the time spent drawing a frame comes out of its pause: frames are
     // the same distance apart on any processor. The first pause of a slide, or one after a frame
     // that overran, counts from now.
-    using namespace std::chrono;
-    const auto now = steady_clock::now();
+    const auto now = std::chrono::steady_clock::now();
     const auto length = std::chrono::milliseconds(milliseconds);
     auto deadline = lastPauseEnd_ + length;
-    if (deadline <= now || deadline > now + length) deadline = now + length;
+    if (deadline <= now) deadline = now + length;
     std::this_thread::sleep_until(deadline);
     lastPauseEnd_ = deadline;
 }

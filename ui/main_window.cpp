@@ -56,13 +56,11 @@ QFont FrameFont(const QFont& base) {
     // pixels points to, and step down from there only while the text is still too wide.
     font.setPixelSize(13);
     const int wide = QFontMetrics(font).horizontalAdvance(longest);
-    int pixels = wide <= room ? 13 : std::clamp(13 * room / std::max(wide, 1), 7, 12);
-    for (; pixels > 7; --pixels) {
+    if (wide <= room) return font;
+    for (int pixels = std::clamp(13 * room / wide, 7, 12);; --pixels) {
         font.setPixelSize(pixels);
-        if (QFontMetrics(font).horizontalAdvance(longest) <= room) break;
+        if (pixels == 7 || QFontMetrics(font).horizontalAdvance(longest) <= room) return font;
     }
-    font.setPixelSize(pixels);
-    return font;
 }
 
 MainWindow::MainWindow() : surface_(kClientWidth, kClientHeight, QImage::Format_RGB32) {
