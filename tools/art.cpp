@@ -413,8 +413,8 @@ std::vector<std::uint8_t> Ico24(const std::array<std::uint32_t, kIcon * kIcon>& 
 
 namespace {
 
-std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
-    crc = ~crc;
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size) {
+    std::uint32_t crc = ~0u;
     for (std::size_t i = 0; i < size; ++i) {
         crc ^= data[i];
         for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1u)));
@@ -455,15 +455,15 @@ std::vector<std::uint8_t> Png(const std::vector<std::uint32_t>& argb, int width,
         a = (a + byte) % 65521;
         b = (b + a) % 65521;
     }
-    for (std::size_t at = 0; at < raw.size() || at == 0;) {
+    std::size_t at = 0;
+    do {
         const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
-        z.push_back(at + n == raw.size() ? 1 : 0);
+        z.push_back(at + n == raw.size() ? 1 : 0);  // the last block says so
         Put16(z, static_cast<std::uint32_t>(n));
         Put16(z, static_cast<std::uint32_t>(~n & 0xFFFF));
         z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at), raw.begin() + static_cast<std::ptrdiff_t>(at + n));
         at += n;
-        if (n == 0) break;
-    }
+    } while (at < raw.size());
     PutBig32(z, b << 16 | a);
 
     std::vector<std::uint8_t> v{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

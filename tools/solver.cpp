@@ -2,9 +2,8 @@
 
 #include <sys/mman.h>
 
-#include <array>
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <new>
 
 namespace kelo {
@@ -123,9 +122,10 @@ public:
         static_ = puzzle.board;
         ringIndex_.fill(-1);
         State start{};
+        int rings = 0;
         for (int i = 0; i < kCells; ++i) {
             if (static_.cells()[i] == Ring) {
-                ringIndex_[i] = static_cast<std::int16_t>(ringCount_++);
+                ringIndex_[i] = static_cast<std::int16_t>(rings++);
                 start.SetRing(ringIndex_[i]);
                 static_.cells()[i] = Empty;
             }
@@ -317,7 +317,6 @@ private:
     const SolveOptions& options_;
     Board static_;
     std::array<std::int16_t, kCells> ringIndex_{};
-    int ringCount_ = 0;
     State start_{};
     std::vector<Node> nodes_;
     ZeroedTable<State> table_;
