@@ -4,11 +4,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "bench/reference_solver.h"
 #include "game/form1.h"
 #include "platform/memory_platform.h"
 #include "tools/level_check.h"
 #include "tools/solver.h"
-#include "bench/reference_solver.h"
 
 namespace {
 
@@ -77,36 +77,32 @@ void BM_SlideThereAndBack(benchmark::State& state) {
 }
 BENCHMARK(BM_SlideThereAndBack);
 
-}  // namespace
-
-BENCHMARK_MAIN();
-
-namespace {
-
 // Open boards with 20 rings: far more states than any shipped level. Both searches stop at the
 // same number of states, so their rates compare like for like.
 constexpr std::size_t kStressStates = 1'000'000;
 
-void BM_StressSolver(benchmark::State& state) {
+template <class Search>
+void StressRate(benchmark::State& state, Search&& statesVisited) {
     const auto set = kelo::bench::StressSet(6, 20, 2026);
-    kelo::SolveOptions options;
-    options.maxStates = kStressStates;
     double states = 0;
     for (auto _ : state) {
-        for (const auto& p : set) states += static_cast<double>(kelo::Solve(p, options).states);
+        for (const auto& p : set) states += static_cast<double>(statesVisited(p));
     }
     state.counters["states_per_s"] = benchmark::Counter(states, benchmark::Counter::kIsRate);
+}
+
+void BM_StressSolver(benchmark::State& state) {
+    kelo::SolveOptions options;
+    options.maxStates = kStressStates;
+    StressRate(state, [&](const kelo::Puzzle& p) { return kelo::Solve(p, options).states; });
 }
 BENCHMARK(BM_StressSolver)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_StressReference(benchmark::State& state) {
-    const auto set = kelo::bench::StressSet(6, 20, 2026);
-    double states = 0;
-    for (auto _ : state) {
-        for (const auto& p : set) states += static_cast<double>(kelo::bench::ReferenceSolve(p, true, kStressStates).states);
-    }
-    state.counters["states_per_s"] = benchmark::Counter(states, benchmark::Counter::kIsRate);
+    StressRate(state, [](const kelo::Puzzle& p) { return kelo::bench::ReferenceSolve(p, true, kStressStates).states; });
 }
 BENCHMARK(BM_StressReference)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
+
+BENCHMARK_MAIN();

@@ -8,10 +8,10 @@
 #include <memory>
 #include <regex>
 
+#include "bench/reference_solver.h"
 #include "game_fixture.h"
 #include "tools/level_check.h"
 #include "tools/solver.h"
-#include "bench/reference_solver.h"
 
 namespace kelo::test {
 namespace {
