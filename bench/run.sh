@@ -15,7 +15,7 @@ cleanup() {
 trap cleanup EXIT
 
 # An X server and a sound server of our own, as a desktop has.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
 PIDS+=($!)
 for _ in $(seq 100); do [[ -s $WORK/display ]] && break; sleep 0.05; done
 export DISPLAY=":$(head -n1 "$WORK/display")"

@@ -8,7 +8,7 @@ OUT=$ROOT/docs/screenshot.png
 WORK=$(mktemp -d)
 trap 'kill "$GAME" "$XVFB" 2>/dev/null || true; rm -rf "$WORK"' EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
 XVFB=$!
 for _ in $(seq 100); do [[ -s $WORK/display ]] && break; sleep 0.05; done
 export DISPLAY=":$(head -n1 "$WORK/display")"

@@ -36,7 +36,9 @@ start_x() {
   flock 9
   for attempt in 1 2 3 4 5; do
     : >"$fd_file"
-    Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$fd_file" 9>&- >"$WORK/xvfb.log" 2>&1 &
+    # -noreset: without it the server resets when its last client leaves, and a client that
+    # connects in that moment (the game, just after the check below) is refused.
+    Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$fd_file" 9>&- >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
       [[ -s $fd_file ]] && break
@@ -85,7 +87,9 @@ launch() {
   for _ in $(seq "$POLLS"); do
     WIN=$(xdotool search --onlyvisible --name '^Kelo - Niveau' 2>/dev/null | head -n1 || true)
     [[ -n $WIN ]] && break
-    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended at launch: $(cat "$WORK/game.log")"
+    kill -0 "$GAME_PID" 2>/dev/null ||
+      fail "the game ended at launch: $(cat "$WORK/game.log"); X server on $DISPLAY: $(
+        kill -0 "$XVFB_PID" 2>/dev/null && echo running || echo gone) $(tail -n 5 "$WORK/xvfb.log" 2>/dev/null)"
     sleep 0.05
   done
   [[ -n $WIN ]] || fail "no game window"
