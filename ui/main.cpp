@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "kelo_version.h"
+#include "ui/application.h"
 #include "ui/main_window.h"
 
 // The program's version information, readable with `readelf -p .kelo.version kelo`.
@@ -9,9 +10,9 @@
     "\0FileDescription=" KELO_PRODUCT_NAME "\0ProductName=" KELO_PRODUCT_NAME "\0Comments=" KELO_COMMENT;
 
 int main(int argc, char* argv[]) {
+    kelo::KeepScaleHonourable();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral(KELO_PRODUCT_NAME));
-    QApplication::setApplicationVersion(QStringLiteral(KELO_VERSION));
+    kelo::SetUpApplication(app);
     kelo::MainWindow window;
     window.Launch();
     return QApplication::exec();

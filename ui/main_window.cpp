@@ -1,15 +1,18 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 #include <algorithm>
+#include <cmath>
 
 #include "commands/menu.h"
 #include "ui/keys.h"
@@ -42,6 +45,9 @@ bool SurfaceWidget::event(QEvent* event) {
 
 void SurfaceWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // No device to paint on when Qt could not make the window's buffer: the kept image waits
+    // for the next repaint.
+    if (!painter.isActive()) return;
     // On a scaled screen each image pixel becomes a block: tiles keep their hard edges.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(event->rect(), *image_, event->rect());
@@ -95,8 +101,9 @@ MainWindow::MainWindow() : surface_(kClientWidth, kClientHeight, QImage::Format_
     BuildMenuBar();
 
     menuBar()->setFocusPolicy(Qt::NoFocus);
-    QPalette windowPalette = palette;
-    setPalette(windowPalette);
+    // The grey belongs to the client area, which paints it from the kept image; the menu bar
+    // keeps the desktop's own colours, so that its labels stay readable under dark themes too.
+    QApplication::instance()->installEventFilter(this);
     adjustSize();
     setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
 }
@@ -133,6 +140,29 @@ void MainWindow::BuildMenuBar() {
     }
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Keys go to the focus widget, and the menu bar takes the focus whenever it is reached from
+    // the keyboard (a lone Alt, Alt+letter, Escape out of a menu). Qt hands it back to the widget
+    // that had it before, but an Alt+letter while the bar already holds the focus records the bar
+    // itself as that widget, and the bar then keeps the keyboard with nothing highlighted. So the
+    // game's keys are taken here, before any widget of the window sees them, unless a menu or a
+    // box is open; the board gets the focus back, which ends the bar's keyboard mode.
+    if (event->type() != QEvent::KeyPress || watched == surfaceWidget_) return false;
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this || !isActiveWindow()) return false;
+    if (QApplication::activePopupWidget() || QApplication::activeModalWidget()) return false;
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down: break;
+    default: return false;
+    }
+    surfaceWidget_->setFocus(Qt::OtherFocusReason);
+    return QCoreApplication::sendEvent(surfaceWidget_, event);
+}
+
 QAction* MainWindow::action(const std::string& name) const {
     const auto it = actions_.find(name);
     return it == actions_.end() ? nullptr : it->second;
@@ -150,6 +180,28 @@ void MainWindow::Launch() {
     activateWindow();
     // The sound module once the first picture is up, so that the first ring rings on time.
     QTimer::singleShot(kSoundWarmUpMs, this, [this] { platform_->Sound(); });
+}
+
+void KeepScaleHonourable() {
+    // Qt takes any number: 0 gives a window of no size that lives on unseen, 50 a picture of
+    // 2.8 GB that may not be allocated. A quarter still shows every cell; 25.6 makes the window
+    // as wide as the widest screens made, 16384 pixels. What Qt cannot read it ignores itself.
+    constexpr double kLeast = 0.25;
+    constexpr double kMost = 16384.0 / kClientWidth;
+    const char* name = "QT_SCALE_FACTOR";
+    if (!qEnvironmentVariableIsSet(name)) return;
+    bool ok = false;
+    const double factor = qEnvironmentVariable(name).toDouble(&ok);
+    if (ok && !(std::isfinite(factor) && factor >= kLeast && factor <= kMost)) qputenv(name, "1");
+}
+
+void LoadQtFrench(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    } else {
+        delete translator;
+    }
 }
 
 }  // namespace kelo

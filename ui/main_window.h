@@ -11,6 +11,7 @@
 #include "platform/qt_platform.h"
 
 class QAction;
+class QCoreApplication;
 class QGroupBox;
 
 namespace kelo {
@@ -38,6 +39,12 @@ public:
     MainWindow();
     ~MainWindow() override;
 
+protected:
+    // Space and the arrows, whichever widget of the window Qt meant them for.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+
     // Runs the load handler, then shows the window centred on the screen.
     void Launch();
 
@@ -58,6 +65,13 @@ private:
     std::unique_ptr<Form1> form_;
     std::map<std::string, QAction*> actions_;
 };
+
+// Before the application is made, since Qt reads QT_SCALE_FACTOR then: a factor the window
+// cannot honour is replaced by 1.
+void KeepScaleHonourable();
+
+// Qt's own texts, such as the standard buttons, in French whatever the user's language.
+void LoadQtFrench(QCoreApplication& app);
 
 // The largest font that shows the longest move count whole in the frame's 161 pixels.
 QFont FrameFont(const QFont& base);

@@ -56,4 +56,16 @@ for _ in $(seq "$POLLS"); do
   sleep 0.05
 done
 tile2x 560 40 3
+
+# A factor the window cannot honour is taken as 1: 0 once left a living process with no window
+# to see, 50 a picture of 2.8 GB that Qt could not always allocate, and a crash.
+for factor in 0 50; do
+  stop_game
+  LAUNCHER="env QT_SCALE_FACTOR=$factor" launch "$GAME_DIR/kelo" "$WORK"
+  got=$(xdotool getwindowgeometry "$WIN" | awk '/Geometry/ {print $2}')
+  [[ $got == "$normal" ]] || fail "window $got at QT_SCALE_FACTOR=$factor, $normal expected"
+  MENU=$(menu_height)
+  key Right
+  wait_tile 560 40 3
+done
 echo "hidpi: ok"

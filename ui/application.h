@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QApplication>
+
+#include "kelo_version.h"
+#include "ui/main_window.h"
+
+namespace kelo {
+
+// What the program and its window tests set up alike once the application exists: its names, the
+// desktop file that Wayland compositors match the window to, and Qt's texts in French.
+inline void SetUpApplication(QApplication& app) {
+    QApplication::setApplicationName(QStringLiteral(KELO_PRODUCT_NAME));
+    QApplication::setApplicationVersion(QStringLiteral(KELO_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KELO_APP_ID));
+    LoadQtFrench(app);
+}
+
+}  // namespace kelo
