@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake make pkg-config git
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 libgl-dev
-  qt6-qpa-plugins
+  qt6-qpa-plugins qt6-translations-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core

@@ -13,11 +13,17 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <functional>
+#include <map>
 
 #include "levels_util.h"
 #include "tools/art.h"
+#include "ui/application.h"
 #include "ui/keys.h"
 #include "ui/main_window.h"
 #include "ui/tiles.h"
@@ -251,6 +257,112 @@ TEST_F(WindowTest, QuitEndsTheEventLoopAndNoHandlerRunsAfter) {
     EXPECT_EQ(window->form().MoveCount, 0);
 }
 
+// Qt's buttons read English when its own French texts are not loaded, whatever LANG says.
+TEST_F(WindowTest, TheGoToBoxSpeaksFrenchAndTheDesktopFileIsNamed) {
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "org.kelo.Kelo");
+    QStringList labels;
+    WhenBoxOpens(
+        [&](QWidget* w) {
+            for (QAbstractButton* b : w->findChild<QDialogButtonBox*>()->buttons()) labels << b->text().remove('&');
+        },
+        [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    window->action("Aller")->trigger();
+    labels.sort();
+    EXPECT_EQ(labels, (QStringList{"Annuler", "OK"})) << qPrintable(qEnvironmentVariable("LANG"));
+}
+
+// WCAG contrast of a picture of text: its commonest colour is the background, the text the
+// colour farthest from it.
+double Contrast(const QImage& picture) {
+    const auto luminance = [](QRgb c) {
+        const auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    const auto ratio = [](double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); };
+    std::map<QRgb, int> counts;
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) ++counts[image.pixel(x, y)];
+    }
+    const QRgb background =
+        std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+    double best = 1;
+    for (const auto& [colour, n] : counts) best = std::max(best, ratio(luminance(colour), luminance(background)));
+    return best;
+}
+
+// A dark desktop's colours (those of Breeze Dark).
+QPalette DarkPalette() {
+    QPalette p;
+    const QColor text(0xfc, 0xfc, 0xfc);
+    p.setColor(QPalette::Window, QColor(0x20, 0x23, 0x26));
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Button, QColor(0x29, 0x2c, 0x30));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Base, QColor(0x14, 0x16, 0x18));
+    p.setColor(QPalette::AlternateBase, QColor(0x1d, 0x1f, 0x22));
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    p.setColor(QPalette::HighlightedText, text);
+    p.setColor(QPalette::Light, QColor(0x40, 0x45, 0x4b));
+    p.setColor(QPalette::Midlight, QColor(0x35, 0x39, 0x3e));
+    p.setColor(QPalette::Mid, QColor(0x1e, 0x21, 0x24));
+    p.setColor(QPalette::Dark, QColor(0x14, 0x16, 0x18));
+    p.setColor(QPalette::Shadow, QColor(0x0b, 0x0c, 0x0d));
+    return p;
+}
+
+// What the platform draws (the menu bar, a menu, the go-to box and its buttons) is readable
+// under light and dark desktops; once the bar took the window's grey with the desktop's
+// near-white labels, 1.6 to 1.
+TEST(Colours, PlatformDrawnPartsAreReadableUnderLightAndDarkDesktops) {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    const QPalette original = QApplication::palette();
+    for (const auto& [name, palette] : {std::pair{"light", QApplication::style()->standardPalette()},
+                                        std::pair{"dark", DarkPalette()}}) {
+        QApplication::setPalette(palette);
+        WriteLevels();
+        MainWindow window;
+        window.Launch();
+        // Each label on its own, inside its item's edges.
+        const auto itemsOf = [](QWidget* w, const QList<QAction*>& actions, auto geometry) {
+            const QImage picture = w->grab().toImage();
+            double least = 100;
+            for (QAction* a : actions) {
+                if (!a->isSeparator()) least = std::min(least, Contrast(picture.copy(geometry(a).adjusted(2, 2, -2, -2))));
+            }
+            return least;
+        };
+        QMenuBar* menuBar = window.menuBar();
+        const double bar = itemsOf(menuBar, menuBar->actions(), [&](QAction* a) { return menuBar->actionGeometry(a); });
+        EXPECT_GE(bar, 4.5) << name << " menu bar";
+        QMenu* jeu = menuBar->actions()[0]->menu();
+        jeu->popup(window.mapToGlobal(QPoint(0, 0)));
+        const double menu = itemsOf(jeu, jeu->actions(), [&](QAction* a) { return jeu->actionGeometry(a); });
+        EXPECT_GE(menu, 4.5) << name << " menu";
+        jeu->hide();
+        std::vector<double> box;
+        WhenBoxOpens(
+            [&](QWidget* w) {
+                box.push_back(Contrast(w->findChild<QLabel*>()->grab().toImage()));
+                for (QAbstractButton* b : w->findChild<QDialogButtonBox*>()->buttons())
+                    box.push_back(Contrast(b->grab().toImage().copy(b->rect().adjusted(4, 4, -4, -4))));
+            },
+            [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+        window.action("Aller")->trigger();
+        ASSERT_EQ(box.size(), 3u);
+        for (double c : box) EXPECT_GE(c, 4.5) << name << " go-to box";
+        std::printf("%s desktop: menu bar %.1f:1, menu %.1f:1, go-to box %.1f:1 at the least\n", name, bar, menu,
+                    *std::min_element(box.begin(), box.end()));
+        // The board keeps its grey whatever the desktop.
+        EXPECT_EQ(window.surfaceWidget()->grab().toImage().pixel(300, 400), 0xFFC0C0C0u) << name;
+    }
+    QApplication::setPalette(original);
+}
+
 TEST(Keys, MapToTheGamesCodes) {
     EXPECT_EQ(VirtualKeyOf(Qt::Key_Space), 32);
     EXPECT_EQ(VirtualKeyOf(Qt::Key_Left), 37);
@@ -267,6 +379,7 @@ TEST(Keys, MapToTheGamesCodes) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    kelo::SetUpApplication(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
