@@ -11,6 +11,8 @@ level_file "$WORK/levels.txt" $W 1300000000000001 $F $F $F $F $F 100000000000024
 start_x
 start_game "$KELO" "$WORK/levels.txt"
 MENU=$(menu_height)
+# The desktop file name that Wayland goes by leaves X11's window class as it was.
+[[ $(xprop -id "$WIN" WM_CLASS) == 'WM_CLASS(STRING) = "kelo", "Kelo"' ]] || fail "window class $(xprop -id "$WIN" WM_CLASS)"
 stop_game
 
 # after KEYS...: a fresh game, the keys with a pause after each (menus open and close), then
