@@ -101,8 +101,9 @@ MainWindow::MainWindow() : surface_(kClientWidth, kClientHeight, QImage::Format_
     BuildMenuBar();
 
     menuBar()->setFocusPolicy(Qt::NoFocus);
-    // The grey belongs to the client area, which paints it from the kept image; the menu bar
-    // keeps the desktop's own colours, so that its labels stay readable under dark themes too.
+    // No grey palette for the window as a whole: the grey belongs to the client area, which
+    // paints it from the kept image, and the menu bar keeps the desktop's colours, so that its
+    // labels stay readable under dark themes too.
     QApplication::instance()->installEventFilter(this);
     adjustSize();
     setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);

@@ -39,12 +39,6 @@ public:
     MainWindow();
     ~MainWindow() override;
 
-protected:
-    // Space and the arrows, whichever widget of the window Qt meant them for.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-public:
-
     // Runs the load handler, then shows the window centred on the screen.
     void Launch();
 
@@ -54,6 +48,10 @@ public:
     QGroupBox* frame() const { return frame_; }
     SurfaceWidget* surfaceWidget() const { return surfaceWidget_; }
     const QImage& surface() const { return surface_; }
+
+protected:
+    // Space and the arrows, whichever widget of the window Qt meant them for.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenuBar();
