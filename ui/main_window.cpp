@@ -8,7 +8,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
-#include <QTimer>
 #include <algorithm>
 
 #include "commands/menu.h"
@@ -148,8 +147,6 @@ void MainWindow::Launch() {
     show();
     surfaceWidget_->setFocus(Qt::OtherFocusReason);
     activateWindow();
-    // The sound module once the first picture is up, so that the first ring rings on time.
-    QTimer::singleShot(kSoundWarmUpMs, this, [this] { platform_->Sound(); });
 }
 
 }  // namespace kelo

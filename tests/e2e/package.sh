@@ -10,7 +10,7 @@ deb=$(ls "$WORK"/pkg/kelo_*.deb)
 [[ $(basename "$deb") == kelo_1.00_*.deb ]] || fail "package file $(basename "$deb")"
 
 contents=$(dpkg-deb -c "$deb")
-for f in ./usr/lib/kelo/kelo ./usr/lib/kelo/modules/libkelo_sound.so ./usr/lib/kelo/levels.txt ./usr/lib/kelo/Ding.wav ./usr/lib/kelo/End.wav \
+for f in ./usr/lib/kelo/kelo ./usr/lib/kelo/levels.txt ./usr/lib/kelo/Ding.wav ./usr/lib/kelo/End.wav \
          ./usr/bin/kelo-levels ./usr/share/applications/org.kelo.Kelo.desktop \
          ./usr/share/metainfo/org.kelo.Kelo.metainfo.xml \
          ./usr/share/icons/hicolor/32x32/apps/org.kelo.Kelo.png \
