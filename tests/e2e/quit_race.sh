@@ -24,13 +24,20 @@ W=1111111111111111
 F=1000000000000001
 level_file "$WORK/levels.txt" $W 1322222222222201 $F $F 1000000200000001 $F $F 1000000000000041 $W
 
+# A Ding.wav of 3 MiB, still small enough to be played: the sound library is busy reading it when
+# the close comes.
+le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
+size=$((3 << 20))
+{ printf 'RIFF'; le32 $((size - 8)); printf 'WAVEfmt '; le32 16; printf '\x01\x00\x01\x00'; le32 22050; le32 44100
+  printf '\x02\x00\x10\x00data'; le32 $((size - 44)); head -c $((size - 44)) /dev/urandom; } >"$WORK/Ding.wav"
+
 # lane N COUNT: COUNT launches and closes on an X server of its own; prints one line per close:
 # how it was closed, the delay after the key in ms, and the time to exit in ms (-1: it hung).
 lane() {
   local n=$1 count=$2 dir="$WORK/lane$1" pid win delay start ended i
   start_x
   mkdir -p "$dir"
-  cp "$KELO" "$WORK/levels.txt" "$ASSETS/Ding.wav" "$ASSETS/End.wav" "$dir/"
+  cp "$KELO" "$WORK/levels.txt" "$WORK/Ding.wav" "$ASSETS/End.wav" "$dir/"
   if [[ -e $(dirname "$KELO")/modules ]]; then cp -r "$(dirname "$KELO")/modules" "$dir/"; fi
   for ((i = 0; i < count; i++)); do
     (cd "$dir" && exec setsid ./kelo >/dev/null 2>&1) &
