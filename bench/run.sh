@@ -132,7 +132,9 @@ csv_field() {  # csv_field CSV BENCHMARK COLUMN
   awk -F, -v name="\"$2\"" -v col="$3" 'NR == 1 { gsub(/"/, ""); for (i = 1; i <= NF; i++) h[$i] = i; next }
     $1 == name { print $(h[col]) }' "$1"
 }
-QT_QPA_PLATFORM=offscreen "$BUILD/bench/kelo_bench_window" --benchmark_filter='KeyPress|LoadFull' \
+# The window's benchmark in a folder with the sounds, so that "sound on" plays them.
+mkdir -p "$WORK/window" && cp "$BUILD/bench/kelo_bench_window" "$ROOT/assets/Ding.wav" "$ROOT/assets/End.wav" "$WORK/window/"
+QT_QPA_PLATFORM=offscreen "$WORK/window/kelo_bench_window" --benchmark_filter='KeyPress|LoadFull' \
   --benchmark_format=csv >"$WORK/window.csv" 2>/dev/null
 "$BUILD/bench/kelo_bench_window" --benchmark_filter=Animation --benchmark_format=csv >"$WORK/frames.csv" 2>/dev/null
 for b in "BM_KeyPressSlide/sound:0" "BM_KeyPressSlide/sound:1" BM_LoadFullLevel; do
