@@ -36,6 +36,7 @@ lane() {
   start_x
   mkdir -p "$dir"
   cp "$KELO" "$WORK/levels.txt" "$ASSETS/Ding.wav" "$ASSETS/End.wav" "$dir/"
+  # Earlier builds kept their sounds in a module beside the program: run against one, it comes too.
   if [[ -e $(dirname "$KELO")/modules ]]; then cp -r "$(dirname "$KELO")/modules" "$dir/"; fi
   for ((i = 0; i < count; i++)); do
     # shellcheck disable=SC2086
