@@ -1,6 +1,8 @@
 // Launch time of the game against the toolkit's floor, under an X server of the caller's: from
 // fork until the window is mapped with its title and its first picture is on screen.
-// Usage: kelo_launch_probe RUNS GAME MINIMAL   (each program started from its own folder)
+// Usage: kelo_launch_probe RUNS GAME MINIMAL [OTHER...]   (each program started from its own folder)
+// OTHER programs show the same empty window as MINIMAL (variants of it, or earlier games) and are
+// timed in the same rounds.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <poll.h>
@@ -104,8 +106,8 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: kelo_launch_probe RUNS GAME MINIMAL\n");
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: kelo_launch_probe RUNS GAME MINIMAL [OTHER...]\n");
         return 2;
     }
     const int runs = std::atoi(argv[1]);
@@ -118,25 +120,32 @@ int main(int argc, char* argv[]) {
     // The game's picture: the ball of level 1 on the board and in the selection box, both drawn
     // by the first level load, and the counter's grey below the board.
     const auto ball = kelo::art::BallTile()[20 * kelo::art::kTile + 20];
-    const Program game{argv[2], "Kelo - Niveau 1", {{60, 60}, {600, 381}, {300, 405}}, {ball, ball, 0xC0C0C0}};
-    const Program minimal{argv[3], "Minimal", {{60, 60}, {600, 381}, {300, 405}}, {0xC0C0C0, 0xC0C0C0, 0xC0C0C0}};
-    std::vector<double> gameTimes, minimalTimes;
-    LaunchOnce(display, game);  // warm the file cache for both
-    LaunchOnce(display, minimal);
-    for (int i = 0; i < runs; ++i) {
-        // Interleaved, each first in turn, so that drift on the machine touches both alike.
-        const bool gameFirst = i % 2 == 0;
-        for (int k = 0; k < 2; ++k) {
-            const bool isGame = (k == 0) == gameFirst;
-            const double ms = LaunchOnce(display, isGame ? game : minimal);
-            if (ms < 0) {
-                std::fprintf(stderr, "kelo_launch_probe: %s never showed its picture\n", (isGame ? game : minimal).path.c_str());
-                return 1;
-            }
-            (isGame ? gameTimes : minimalTimes).push_back(ms);
+    std::vector<Program> programs{{argv[2], "Kelo - Niveau 1", {{60, 60}, {600, 381}, {300, 405}}, {ball, ball, 0xC0C0C0}}};
+    for (int a = 3; a < argc; ++a) {
+        const std::string path = argv[a];
+        // An earlier game is named kelo too, and shows the game's picture.
+        if (path.size() >= 5 && path.compare(path.size() - 5, 5, "/kelo") == 0) {
+            programs.push_back({path, programs[0].title, programs[0].pixels, programs[0].colours});
+        } else {
+            programs.push_back({path, "Minimal", {{60, 60}, {600, 381}, {300, 405}}, {0xC0C0C0, 0xC0C0C0, 0xC0C0C0}});
         }
     }
-    std::printf("game_ms %.1f\nminimal_ms %.1f\nruns %d\n", Median(gameTimes), Median(minimalTimes), runs);
+    std::vector<std::vector<double>> times(programs.size());
+    for (const Program& p : programs) LaunchOnce(display, p);  // warm the file cache for all
+    for (int i = 0; i < runs; ++i) {
+        // Each round starts with the next program in turn, so that drift on the machine touches all alike.
+        for (std::size_t k = 0; k < programs.size(); ++k) {
+            const std::size_t which = (i + k) % programs.size();
+            const double ms = LaunchOnce(display, programs[which]);
+            if (ms < 0) {
+                std::fprintf(stderr, "kelo_launch_probe: %s never showed its picture\n", programs[which].path.c_str());
+                return 1;
+            }
+            times[which].push_back(ms);
+        }
+    }
+    std::printf("game_ms %.1f\nminimal_ms %.1f\nruns %d\n", Median(times[0]), Median(times[1]), runs);
+    for (std::size_t k = 2; k < programs.size(); ++k) std::printf("other_ms %zu %.1f\n", k - 1, Median(times[k]));
     XCloseDisplay(display);
     return 0;
 }

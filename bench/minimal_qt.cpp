@@ -1,6 +1,6 @@
 // The toolkit's own floor: an empty 640 x 415 window under a menu bar, nothing else. Built with
-// KELO_MINIMAL_SOUND it also plays Ding.wav (beside it) through QSoundEffect at every key: the
-// floor of a Qt program that plays sounds.
+// KELO_MINIMAL_SOUND it also plays Ding.wav (beside it) at every key, through QSoundEffect, or
+// with KELO_MINIMAL_CANBERRA through the game's own EventSound: the two sound paths side by side.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -9,6 +9,9 @@
 #ifdef KELO_MINIMAL_SOUND
 #include <QSoundEffect>
 #include <QUrl>
+#endif
+#ifdef KELO_MINIMAL_CANBERRA
+#include "platform/event_sound.h"
 #endif
 
 namespace {
@@ -20,10 +23,16 @@ protected:
         if (!ding_.isLoaded()) ding_.setSource(QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/Ding.wav"));
         ding_.play();
 #endif
+#ifdef KELO_MINIMAL_CANBERRA
+        sound_.Play((QCoreApplication::applicationDirPath() + "/Ding.wav").toStdString());
+#endif
         QWidget::keyPressEvent(event);
     }
 #ifdef KELO_MINIMAL_SOUND
     QSoundEffect ding_;
+#endif
+#ifdef KELO_MINIMAL_CANBERRA
+    kelo::EventSound sound_;
 #endif
 };
 

@@ -15,7 +15,15 @@ LevelFile::~LevelFile() {
 bool LevelFile::Open(const std::string& path) {
     if (fd_ >= 0) return true;
     // O_NONBLOCK so that a FIFO put in place of the file cannot hang the game.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    constexpr int kRead = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+    int fd = ::open(path.c_str(), kRead);
+    if (fd < 0 && errno == ENOENT) {
+        // Created only where the name itself is missing: O_EXCL refuses a link, even one that
+        // points nowhere, so that nothing is ever made outside the program's folder.
+        fd = ::open(path.c_str(), kRead | O_CREAT | O_EXCL, 0644);
+        // Made by someone else in the meantime: theirs is the file.
+        if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), kRead);
+    }
     if (fd < 0) return false;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

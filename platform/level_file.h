@@ -7,8 +7,8 @@
 
 namespace kelo {
 
-// A file held open for byte-addressed reading, created empty when missing.
-// It never writes a byte and never blocks on a FIFO or a device.
+// A file held open for byte-addressed reading, created empty when missing (never through a
+// link). It never writes a byte and never blocks on a FIFO or a device.
 class LevelFile {
 public:
     LevelFile() = default;

@@ -1,9 +1,10 @@
 #include "platform/qt_platform.h"
 
+#include "platform/program_folder.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -24,11 +25,6 @@ QString ForDisplay(const std::string& text) {
 QtPlatform::QtPlatform(QWidget* window, QWidget* surfaceWidget, QGroupBox* frame, QImage* surface,
                        std::array<QImage, 5> tiles)
     : window_(window), surfaceWidget_(surfaceWidget), frame_(frame), surface_(surface), tiles_(std::move(tiles)) {}
-
-QtPlatform::~QtPlatform() {
-    // The player's objects come from the module's code: they go before it is unloaded.
-    sound_.reset();
-}
 
 void QtPlatform::BindCheckMark(Setting setting, QAction* action) {
     actions_[setting] = action;
@@ -79,26 +75,9 @@ void QtPlatform::SetChecked(Setting setting, bool checked) {
     if (it != actions_.end() && it->second) it->second->setChecked(checked);
 }
 
-SoundPlayer* QtPlatform::Sound() {
-    if (!soundLoaded_) {
-        soundLoaded_ = true;
-        soundModule_.setFileName(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                                 QString::fromLatin1(kSoundModuleName));
-        if (auto create = reinterpret_cast<CreateSoundPlayer>(soundModule_.resolve(kSoundModuleEntry))) {
-            sound_.reset(create());
-        }
-    }
-    return sound_.get();
-}
-
 void QtPlatform::PlaySound(const std::string& path, int flags) {
     // Flags 1 asks for the default sound when the file cannot be played; flags 3 stays silent.
-    const bool fallBack = flags == kSoundAsync;
-    void (*beep)() = fallBack ? +[] { QApplication::beep(); } : nullptr;
-    SoundPlayer* player = QFileInfo(QString::fromStdString(path)).isFile() ? Sound() : nullptr;
-    if (!player || !player->Play(path, beep)) {
-        if (beep) beep();
-    }
+    if (!sound_.Play(path) && flags == kSoundAsync) QApplication::beep();
 }
 
 void QtPlatform::MsgBox(const std::string& text, const std::string& title) {
@@ -133,7 +112,7 @@ void QtPlatform::Pause(int milliseconds) {
     lastPauseEnd_ = deadline;
 }
 
-std::string QtPlatform::ProgramFolder() { return QCoreApplication::applicationDirPath().toStdString(); }
+std::string QtPlatform::ProgramFolder() { return ExecutableFolder(); }
 
 bool QtPlatform::LevelFileIsOpen() { return levelFile_.IsOpen(); }
 

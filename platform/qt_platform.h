@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QLibrary>
 #include <QPointer>
 #include <array>
 #include <chrono>
@@ -10,7 +9,7 @@
 
 #include "platform/level_file.h"
 #include "platform/platform.h"
-#include "platform/sound_module.h"
+#include "platform/event_sound.h"
 
 class QAction;
 class QGroupBox;
@@ -24,13 +23,10 @@ class QtPlatform final : public Platform {
 public:
     QtPlatform(QWidget* window, QWidget* surfaceWidget, QGroupBox* frame, QImage* surface,
                std::array<QImage, 5> tiles);
-    ~QtPlatform() override;
 
     // Until an action is bound, a check mark is a plain flag, on as at launch.
     void BindCheckMark(Setting setting, QAction* action);
     bool Ending() const { return ending_; }
-    // The sound module, loaded on the first call; null when it cannot be loaded.
-    SoundPlayer* Sound();
 
     void PaintPicture(int picture, int x, int y) override;
     void Refresh() override;
@@ -59,9 +55,7 @@ private:
     std::array<QImage, 5> tiles_;
     std::map<Setting, QPointer<QAction>> actions_;
     std::map<Setting, bool> flags_{{Setting::Animation, true}, {Setting::Son, true}};
-    QLibrary soundModule_;
-    bool soundLoaded_ = false;
-    std::unique_ptr<SoundPlayer> sound_;
+    EventSound sound_;
     LevelFile levelFile_;
     bool ending_ = false;
     std::chrono::steady_clock::time_point lastPauseEnd_{};

@@ -5,13 +5,15 @@ set -euo pipefail
 
 packages=(
   build-essential cmake make pkg-config git
-  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 libgl-dev
+  qt6-base-dev libgl-dev
   qt6-qpa-plugins qt6-translations-l10n
+  libcanberra0 libcanberra-pulse
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
   pulseaudio pulseaudio-utils
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # Only for the benchmark's comparison of sound paths (QSoundEffect beside libcanberra).
+  qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   strace valgrind
   desktop-file-utils appstream dpkg-dev binutils
   libx11-dev

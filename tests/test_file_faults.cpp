@@ -73,6 +73,27 @@ TEST_F(FileFaultsTest, AFifoOrADeviceInItsPlaceIsRefusedWithoutHanging) {
     EXPECT_TRUE(EmptyBoard());
 }
 
+// Catches an open with O_CREAT that follows the link and makes its target, outside the folder.
+TEST_F(FileFaultsTest, ADanglingLinkCreatesNothingAndIsTriedAgainWhileALiveLinkIsRead) {
+    const fs::path elsewhere = folder.path() / "elsewhere";
+    fs::create_directory(elsewhere);
+    const fs::path game = folder.path() / "game";
+    fs::create_directory(game);
+    fs::create_symlink(elsewhere / "levels.txt", game / "levels.txt");
+    Start(game);
+    Go(2);
+    EXPECT_EQ(form->Level, 1);
+    EXPECT_TRUE(EmptyBoard());
+    EXPECT_FALSE(platform->LevelFileIsOpen());
+    EXPECT_TRUE(Listing(elsewhere).empty());
+    EXPECT_TRUE(fs::is_symlink(game / "levels.txt"));
+    // The link's target appears: the next load reads it through the link.
+    folder.Write("elsewhere/levels.txt", Level(1) + Level(2));
+    Go(2);
+    EXPECT_EQ(form->Level, 2);
+    EXPECT_EQ(form->RingsLeft, 2);
+}
+
 TEST_F(FileFaultsTest, AnUnreadableFileIsNeitherReadNorChanged) {
     folder.Write("levels.txt", Level(2));
     fs::permissions(folder.path() / "levels.txt", fs::perms::none);

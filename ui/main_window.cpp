@@ -9,7 +9,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
-#include <QTimer>
 #include <QTranslator>
 #include <algorithm>
 #include <cmath>
@@ -179,8 +178,6 @@ void MainWindow::Launch() {
     show();
     surfaceWidget_->setFocus(Qt::OtherFocusReason);
     activateWindow();
-    // The sound module once the first picture is up, so that the first ring rings on time.
-    QTimer::singleShot(kSoundWarmUpMs, this, [this] { platform_->Sound(); });
 }
 
 void KeepScaleHonourable() {

@@ -30,9 +30,6 @@ private:
     const QImage* image_;
 };
 
-// How long after the window is shown the sound module is loaded.
-inline constexpr int kSoundWarmUpMs = 300;
-
 // Form1's window: 640 x 415 client pixels under the menu bar.
 class MainWindow : public QMainWindow {
 public:

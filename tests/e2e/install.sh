@@ -8,7 +8,7 @@ P=$WORK/prefix
 cmake --install "$BUILD" --prefix "$P" >"$WORK/install.log" || fail "install: $(cat "$WORK/install.log")"
 APP=$(sed -n 's|.*<id>\(.*\)</id>.*|\1|p' "$P"/share/metainfo/*.metainfo.xml)
 [[ -n $APP ]] || fail "no AppStream id"
-for f in lib/kelo/kelo lib/kelo/modules/libkelo_sound.so lib/kelo/levels.txt lib/kelo/Ding.wav lib/kelo/End.wav bin/kelo-levels \
+for f in lib/kelo/kelo lib/kelo/levels.txt lib/kelo/Ding.wav lib/kelo/End.wav bin/kelo-levels \
          "share/applications/$APP.desktop" "share/metainfo/$APP.metainfo.xml" \
          "share/icons/hicolor/32x32/apps/$APP.png" "share/icons/hicolor/256x256/apps/$APP.png"; do
   [[ -f $P/$f ]] || fail "$f is not installed"

@@ -67,12 +67,6 @@ start_game() {
   local kelo=$1 levels=$2
   mkdir -p "$GAME_DIR"
   [[ -e $GAME_DIR/kelo ]] || cp "$kelo" "$GAME_DIR/kelo"
-  # The sound module lives in modules/ beside the program.
-  local module
-  module="$(dirname "$kelo")/modules/libkelo_sound.so"
-  if [[ -e $module && ! -e $GAME_DIR/modules/libkelo_sound.so ]]; then
-    mkdir -p "$GAME_DIR/modules" && cp "$module" "$GAME_DIR/modules/"
-  fi
   if [[ -n $levels ]]; then cp "$levels" "$GAME_DIR/levels.txt"; fi
   if [[ -n ${3:-} && ! -e $GAME_DIR/Ding.wav ]]; then cp "$3/Ding.wav" "$3/End.wav" "$GAME_DIR/"; fi
   launch "$GAME_DIR/kelo" "$WORK"

@@ -65,7 +65,7 @@ quit
 [[ -f "$GAME_DIR/levels.txt" && ! -s "$GAME_DIR/levels.txt" ]] || fail "no empty levels.txt was created"
 diff <(echo "$before" | grep -v levels.txt) <(snapshot | grep -v -E 'levels.txt') ||
   fail "the folder changed beyond levels.txt"
-unexpected=$(writes | grep -v -F "\"$LEVELS_PATH\", O_RDONLY|O_CREAT|O_NONBLOCK|O_CLOEXEC" || true)
+unexpected=$(writes | grep -v -F "\"$LEVELS_PATH\", O_RDONLY|O_CREAT|O_EXCL|O_NONBLOCK|O_CLOEXEC" || true)
 [[ -z $unexpected ]] || fail "writes besides levels.txt: $unexpected"
 created=$(writes | grep -c -F "\"$LEVELS_PATH\", O_RDONLY|O_CREAT" || true)
 [[ -z $TRACE || $created -ge 1 ]] || fail "the trace does not show levels.txt being opened"
@@ -94,6 +94,6 @@ quit
 after=$(snapshot)
 [[ $before == "$after" ]] || fail "the folder changed: $(diff <(echo "$before") <(echo "$after"))"
 cmp -s "$LEVELS" "$GAME_DIR/levels.txt" || fail "levels.txt changed"
-unexpected=$(writes | grep -v -F "\"$LEVELS_PATH\", O_RDONLY|O_CREAT|O_NONBLOCK|O_CLOEXEC" || true)
+unexpected=$(writes | grep -v -F "\"$LEVELS_PATH\", O_RDONLY|O_CREAT|O_EXCL|O_NONBLOCK|O_CLOEXEC" || true)
 [[ -z $unexpected ]] || fail "the game wrote: $unexpected"
 echo "e2e no writes: 1 passed, 0 failed"

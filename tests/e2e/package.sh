@@ -10,7 +10,7 @@ deb=$(ls "$WORK"/pkg/kelo_*.deb)
 [[ $(basename "$deb") == kelo_1.00_*.deb ]] || fail "package file $(basename "$deb")"
 
 contents=$(dpkg-deb -c "$deb")
-for f in ./usr/lib/kelo/kelo ./usr/lib/kelo/modules/libkelo_sound.so ./usr/lib/kelo/levels.txt ./usr/lib/kelo/Ding.wav ./usr/lib/kelo/End.wav \
+for f in ./usr/lib/kelo/kelo ./usr/lib/kelo/levels.txt ./usr/lib/kelo/Ding.wav ./usr/lib/kelo/End.wav \
          ./usr/bin/kelo-levels ./usr/share/applications/org.kelo.Kelo.desktop \
          ./usr/share/metainfo/org.kelo.Kelo.metainfo.xml \
          ./usr/share/icons/hicolor/32x32/apps/org.kelo.Kelo.png \
@@ -22,15 +22,19 @@ grep -q ' ./usr/bin/kelo -> ../lib/kelo/kelo$' <<<"$contents" || fail "the packa
 # Every library the game links against comes from a package it depends on, and each of those
 # is a real Debian package.
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 libc6 libstdc++6; do
+for p in libqt6core6 libqt6gui6 libqt6widgets6 libc6 libstdc++6; do
   [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] || fail "Depends lacks $p: $depends"
 done
 for p in $(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g'); do
   apt-cache show "$p" >/dev/null 2>&1 || dpkg -s "$p" >/dev/null 2>&1 || fail "unknown package $p in Depends"
 done
+# The sound library is opened at run time, out of dpkg-shlibdeps' sight: recommended by name.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[[ $recommends == *libcanberra0* && $recommends == *libcanberra-pulse* ]] || fail "Recommends lacks libcanberra: $recommends"
+[[ $depends != *multimedia* ]] || fail "Depends still has Qt Multimedia: $depends"
 [[ $(dpkg-deb -f "$deb" Version) == 1.00 ]] || fail "package version"
 [[ $(dpkg-deb -f "$deb" Section) == games ]] || fail "package section"
-# A private module needs no linker cache: no maintainer scripts at all.
+# No private library needs the linker cache: no maintainer scripts at all.
 dpkg-deb -e "$deb" "$WORK/control"
 for script in preinst postinst prerm postrm; do
   [[ ! -e $WORK/control/$script ]] || fail "the package has a $script script"

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The game's sounds, heard through a PulseAudio null sink: a ring gives Ding.wav, and with Son
-# unchecked (Ctrl+W) the same slide is silent.
+# unchecked (Ctrl+W) the same slide is silent. The program's folder is named in Latin-1, not UTF-8:
+# the sounds are found by the folder's bytes.
 source "$(dirname "$0")/lib.sh"
 KELO=$1
 ASSETS=$2
+GAME_DIR=$WORK/$'Kelo caf\xe9'
 command -v pulseaudio >/dev/null && command -v parec >/dev/null || fail "pulseaudio is not installed"
 
 export XDG_RUNTIME_DIR="$WORK/runtime"
