@@ -13,7 +13,7 @@ packages=(
   pulseaudio pulseaudio-utils
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   strace valgrind
-  desktop-file-utils appstream dpkg-dev binutils
+  desktop-file-utils appstream dpkg-dev binutils lintian man-db
   libx11-dev
 )
 
