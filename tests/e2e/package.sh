@@ -15,7 +15,7 @@ for f in ./usr/lib/games/kelo/kelo ./usr/lib/games/kelo/modules/libkelo_sound.so
          ./usr/share/applications/org.kelo.Kelo.desktop \
          ./usr/share/metainfo/org.kelo.Kelo.metainfo.xml \
          ./usr/share/icons/hicolor/48x48/apps/org.kelo.Kelo.png \
-         ./usr/share/man/man6/kelo.6.gz ./usr/share/man/man1/kelo-levels.1.gz \
+         ./usr/share/man/man6/kelo.6.gz \
          ./usr/share/doc/kelo/copyright ./usr/share/doc/kelo/changelog.gz; do
   grep -q " $f\$" <<<"$contents" || fail "the package lacks $f"
 done
