@@ -12,9 +12,9 @@ deb=$(ls "$WORK"/pkg/kelo_*.deb)
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/lib/games/kelo/kelo ./usr/lib/games/kelo/modules/libkelo_sound.so \
          ./usr/share/games/kelo/levels.txt ./usr/share/games/kelo/Ding.wav ./usr/share/games/kelo/End.wav \
-         ./usr/share/applications/org.kelo.Kelo.desktop \
-         ./usr/share/metainfo/org.kelo.Kelo.metainfo.xml \
-         ./usr/share/icons/hicolor/48x48/apps/org.kelo.Kelo.png \
+         ./usr/share/applications/org.kelo.kelo.desktop \
+         ./usr/share/metainfo/org.kelo.kelo.metainfo.xml \
+         ./usr/share/icons/hicolor/48x48/apps/org.kelo.kelo.png \
          ./usr/share/man/man6/kelo.6.gz \
          ./usr/share/doc/kelo/copyright ./usr/share/doc/kelo/changelog.gz; do
   grep -q " $f\$" <<<"$contents" || fail "the package lacks $f"
