@@ -4,9 +4,9 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
 # Our own builds treat warnings as errors; a packager's build (plain cmake) does not. build/ is
-# built with Debian's flags (hardening) when dpkg-buildflags is there, so that `make package`
-# gives the package that Debian would build.
-DEB_FLAGS = $(shell command -v dpkg-buildflags >/dev/null && \
+# built with Debian's flags and all its hardening when dpkg-buildflags is there, so that
+# `make package` gives the packages that Debian would build.
+DEB_FLAGS = $(shell command -v dpkg-buildflags >/dev/null && export DEB_BUILD_MAINT_OPTIONS=hardening=+all && \
 	echo CXXFLAGS=\"$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)\" \
 	     LDFLAGS=\"$$(dpkg-buildflags --get LDFLAGS)\")
 
