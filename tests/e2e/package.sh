@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The .deb that `make package` builds: its files, its dependencies, and the game run from the
-# package's files unpacked into a throwaway root.
+# The packages that `make package` builds (the game, the level tool): their files, dependencies,
+# and the game run from the packages installed into a throwaway root.
 source "$(dirname "$0")/lib.sh"
 BUILD=$1
 
