@@ -3,6 +3,13 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
+# Our own builds treat warnings as errors; a packager's build (plain cmake) does not. build/ is
+# built with Debian's flags and all its hardening when dpkg-buildflags is there, so that
+# `make package` gives the packages that Debian would build.
+DEB_FLAGS = $(shell command -v dpkg-buildflags >/dev/null && export DEB_BUILD_MAINT_OPTIONS=hardening=+all && \
+	echo CXXFLAGS=\"$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)\" \
+	     LDFLAGS=\"$$(dpkg-buildflags --get LDFLAGS)\")
+
 .PHONY: all deps configure build run test sanitize fuzz bench package clean
 
 all: build
@@ -11,7 +18,7 @@ deps:
 	bash scripts/install-deps.sh
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(DEB_FLAGS) cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELO_WERROR=ON -DBUILD_TESTING=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -21,7 +28,7 @@ run: build
 
 # The sanitizer build: the unit suite and the fuzz targets under AddressSanitizer and
 # UndefinedBehaviorSanitizer, built by clang in a folder of its own.
-SANITIZE_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+SANITIZE_FLAGS = -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DKELO_WERROR=ON \
 	-DKELO_SANITIZE=address,undefined -DKELO_FUZZ=ON -DKELO_GUI=OFF -DKELO_BENCH=OFF
 FUZZ_SECONDS ?= 20
 
@@ -43,7 +50,10 @@ fuzz:
 package: build
 	cd $(BUILD) && cpack -G DEB
 
-bench: build
+# The benchmarks are built only when asked for.
+bench: configure
+	cmake -S . -B $(BUILD) -DKELO_BENCH=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	bash bench/run.sh $(BUILD)
 	./$(BUILD)/bench/kelo_bench --benchmark_filter=-Stress
 

@@ -1,5 +1,7 @@
 #include "platform/event_sound.h"
 
+#include "kelo_version.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -77,7 +79,7 @@ bool EventSound::Play(const std::string& path) {
         auto play = reinterpret_cast<PlayFile>(::dlsym(library, "ca_context_play"));
         void* context = nullptr;
         if (!create || !change || !open || !play || create(&context) != kCanberraSuccess) return false;
-        change(context, "application.name", "Kelo", "application.id", "org.kelo.Kelo", static_cast<char*>(nullptr));
+        change(context, "application.name", KELO_PRODUCT_NAME, "application.id", KELO_APP_ID, static_cast<char*>(nullptr));
         // Never freed, like the thread, which is never joined: see the destructor.
         player_ = new Player;
         player_->context = context;

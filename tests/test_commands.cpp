@@ -15,7 +15,7 @@ protected:
         for (int n = 1; n <= 12; ++n) {
             std::string inside(14, '0');
             for (int i = 0; i < n; ++i) inside[i + 1] = '2';
-            file += Walled({"3" + std::string(13, '0'), inside, "00000000000004"});
+            file += Walled({"30000000000000", inside, "00000000000004"});
         }
         Load(file);
     }

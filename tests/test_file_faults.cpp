@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 std::string Level(int rings) {
     std::string row(14, '0');
     for (int i = 0; i < rings && i < 13; ++i) row[i + 1] = '2';
-    return Walled({"3" + std::string(13, '0'), row, "00000000000004"});
+    return Walled({"30000000000000", row, "00000000000004"});
 }
 
 std::vector<std::string> Listing(const fs::path& folder) {

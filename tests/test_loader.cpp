@@ -12,7 +12,7 @@ class LoaderTest : public GameTest {};
 std::string Numbered(int n) {
     std::string inside(14, '0');
     for (int i = 0; i < n && i < 13; ++i) inside[i + 1] = '2';
-    return Walled({"3" + std::string(13, '0'), inside, "00000000000004"});
+    return Walled({"30000000000000", inside, "00000000000004"});
 }
 
 std::string File(int levels) {

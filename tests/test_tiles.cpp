@@ -2,14 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
 
-#include "levels_util.h"
 #include "tools/art.h"
 
 namespace kelo::art {
@@ -173,18 +171,12 @@ TEST(Tiles, IconIsAShadedDiscWithATransparentSurround) {
     EXPECT_EQ(icon[8 * kIcon + 9] >> 8 & 0xFF, 0xF8u);  // bright green at the upper left
 }
 
-TEST(Tiles, FilesRoundTripAndTheShippedAssetsAreTheGeneratorsOutput) {
+// A BMP writer or reader that swaps palette entries or flips rows.
+TEST(Tiles, BitmapsRoundTrip) {
     for (int code = 0; code < 5; ++code) {
         TilePixels back{};
         ASSERT_TRUE(ReadBmp8(Bmp8(Tile(code)), back));
         EXPECT_EQ(back, Tile(code)) << code;
-    }
-    test::TempFolder out;
-    ASSERT_EQ(std::system((std::string(KELO_ASSETS_TOOL) + " " + out.path().string()).c_str()), 0);
-    for (const char* name : {"tile0.bmp", "tile1.bmp", "tile2.bmp", "tile3.bmp", "tile4.bmp", "kelo.ico",
-                             "kelo-32.png", "kelo-256.png", "Ding.wav", "End.wav"}) {
-        EXPECT_EQ(Slurp(out.path() / name), Slurp(std::filesystem::path(KELO_SOURCE_DIR) / "assets" / name))
-            << name << " differs from what tools/kelo-assets draws: run it into assets/";
     }
     const auto bmp = Slurp(std::filesystem::path(KELO_SOURCE_DIR) / "assets" / "tile1.bmp");
     ASSERT_GT(bmp.size(), 30u);

@@ -259,7 +259,7 @@ TEST_F(WindowTest, QuitEndsTheEventLoopAndNoHandlerRunsAfter) {
 
 // Qt's buttons read English when its own French texts are not loaded, whatever LANG says.
 TEST_F(WindowTest, TheGoToBoxSpeaksFrenchAndTheDesktopFileIsNamed) {
-    EXPECT_EQ(QGuiApplication::desktopFileName(), "org.kelo.Kelo");
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "org.kelo.kelo");
     QStringList labels;
     WhenBoxOpens(
         [&](QWidget* w) {

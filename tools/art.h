@@ -32,15 +32,14 @@ bool InBall(int x, int y);
 // The window icon: 0xRRGGBB, or kTransparent.
 inline constexpr std::uint32_t kTransparent = 0xFF000000;
 std::array<std::uint32_t, kIcon * kIcon> IconPixels();
-// The icon drawn again at size x size for launchers, as 0xAARRGGBB with a smooth edge. At 32 it is
-// the window icon exactly.
+// The icon drawn again at size x size for launchers, as 0xAARRGGBB (not premultiplied) with a
+// smooth edge. At 32 it is the window icon exactly: every pixel fully opaque or fully transparent.
 std::vector<std::uint32_t> IconRendering(int size);
+// The sizes of the icon files, in pixels.
+inline constexpr std::array<int, 6> kIconSizes = {16, 32, 48, 64, 128, 256};
 
 // File images.
 std::vector<std::uint8_t> Bmp8(const TilePixels& pixels);
-std::vector<std::uint8_t> Ico24(const std::array<std::uint32_t, kIcon * kIcon>& pixels);
-// An 8-bit RGBA PNG of 0xAARRGGBB pixels, stored without compression.
-std::vector<std::uint8_t> Png(const std::vector<std::uint32_t>& argb, int width, int height);
 std::vector<std::uint8_t> Wav16(const std::vector<double>& samples, int rate);
 // Decodes an 8-bit BMP of 40 x 40 as written by Bmp8; false when it is not one.
 bool ReadBmp8(const std::vector<std::uint8_t>& file, TilePixels& pixels);

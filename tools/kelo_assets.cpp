@@ -1,4 +1,6 @@
-// Draws the tile images and the window icon, and synthesises the two sounds.
+// Draws the tile images and the icons, and synthesises the two sounds.
+#include <QImage>
+#include <QString>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -13,6 +15,16 @@ bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     return static_cast<bool>(out);
 }
 
+// An icon through Qt's PNG writer at its strongest compression (quality 0).
+bool WriteIcon(const std::string& path, int size) {
+    const std::vector<std::uint32_t> argb = kelo::art::IconRendering(size);
+    QImage image(size, size, QImage::Format_ARGB32);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) image.setPixel(x, y, argb[static_cast<std::size_t>(y * size + x)]);
+    }
+    return image.save(QString::fromStdString(path), "PNG", 0);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -24,9 +36,8 @@ int main(int argc, char* argv[]) {
     const std::string dir = argv[1];
     bool ok = true;
     for (int code = 0; code < 5; ++code) ok &= Write(dir + "/tile" + std::to_string(code) + ".bmp", Bmp8(Tile(code)));
-    ok &= Write(dir + "/kelo.ico", Ico24(IconPixels()));
-    // The launcher's icons: the window icon itself, and a large drawing of it.
-    for (int size : {kIcon, 256}) ok &= Write(dir + "/kelo-" + std::to_string(size) + ".png", Png(IconRendering(size), size, size));
+    // The launcher's sizes of the icon theme; the 32-pixel one is also the window icon.
+    for (int size : kIconSizes) ok &= WriteIcon(dir + "/kelo-" + std::to_string(size) + ".png", size);
     ok &= Write(dir + "/Ding.wav", Wav16(DingSamples(), kSampleRate));
     ok &= Write(dir + "/End.wav", Wav16(EndSamples(), kSampleRate));
     if (!ok) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The .deb that `make package` builds: its files, its dependencies, and the game run from the
-# package's files unpacked into a throwaway root.
+# The packages that `make package` builds (the game, the level tool): their files, dependencies,
+# and the game run from the packages installed into a throwaway root.
 source "$(dirname "$0")/lib.sh"
 BUILD=$1
 
@@ -10,14 +10,27 @@ deb=$(ls "$WORK"/pkg/kelo_*.deb)
 [[ $(basename "$deb") == kelo_1.00_*.deb ]] || fail "package file $(basename "$deb")"
 
 contents=$(dpkg-deb -c "$deb")
-for f in ./usr/lib/kelo/kelo ./usr/lib/kelo/levels.txt ./usr/lib/kelo/Ding.wav ./usr/lib/kelo/End.wav \
-         ./usr/bin/kelo-levels ./usr/share/applications/org.kelo.Kelo.desktop \
-         ./usr/share/metainfo/org.kelo.Kelo.metainfo.xml \
-         ./usr/share/icons/hicolor/32x32/apps/org.kelo.Kelo.png \
-         ./usr/share/icons/hicolor/256x256/apps/org.kelo.Kelo.png; do
+for f in ./usr/lib/games/kelo/kelo \
+         ./usr/share/games/kelo/levels.txt ./usr/share/games/kelo/Ding.wav ./usr/share/games/kelo/End.wav \
+         ./usr/share/applications/org.kelo.kelo.desktop \
+         ./usr/share/metainfo/org.kelo.kelo.metainfo.xml \
+         ./usr/share/icons/hicolor/48x48/apps/org.kelo.kelo.png \
+         ./usr/share/man/man6/kelo.6.gz \
+         ./usr/share/doc/kelo/copyright ./usr/share/doc/kelo/changelog.gz; do
   grep -q " $f\$" <<<"$contents" || fail "the package lacks $f"
 done
-grep -q ' ./usr/bin/kelo -> ../lib/kelo/kelo$' <<<"$contents" || fail "the package lacks the link usr/bin/kelo"
+grep -q ' ./usr/games/kelo -> ../lib/games/kelo/kelo$' <<<"$contents" || fail "the package lacks the link usr/games/kelo"
+# The designer's tool has a package of its own: Debian's games section keeps bin/ empty.
+grep -q ' ./usr/bin/' <<<"$contents" && fail "the game's package has files in usr/bin"
+tool=$WORK/pkg/kelo-levels_1.00_$(dpkg --print-architecture).deb
+[[ -f $tool ]] || fail "no package of kelo-levels"
+tool_contents=$(dpkg-deb -c "$tool")
+for f in ./usr/bin/kelo-levels ./usr/share/man/man1/kelo-levels.1.gz ./usr/share/doc/kelo-levels/copyright \
+         ./usr/share/doc/kelo-levels/changelog.gz; do
+  grep -q " $f\$" <<<"$tool_contents" || fail "the package kelo-levels lacks $f"
+done
+grep -q ' ./usr/lib/games/kelo/levels.txt -> ../../../share/games/kelo/levels.txt$' <<<"$contents" ||
+  fail "the package lacks the link to the levels beside the program"
 
 # Every library the game links against comes from a package it depends on, and each of those
 # is a real Debian package.
@@ -34,6 +47,8 @@ recommends=$(dpkg-deb -f "$deb" Recommends)
 [[ $depends != *multimedia* ]] || fail "Depends still has Qt Multimedia: $depends"
 [[ $(dpkg-deb -f "$deb" Version) == 1.00 ]] || fail "package version"
 [[ $(dpkg-deb -f "$deb" Section) == games ]] || fail "package section"
+[[ -z $(dpkg-deb -f "$deb" Homepage) ]] || fail "a Homepage field, and the project has no page"
+(($(dpkg-deb -f "$deb" Description | wc -l) > 5)) || fail "no full description"
 # No private library needs the linker cache: no maintainer scripts at all.
 dpkg-deb -e "$deb" "$WORK/control"
 for script in preinst postinst prerm postrm; do
@@ -45,11 +60,13 @@ done
 R=$WORK/root
 mkdir -p "$R/var/lib/dpkg/info" "$R/var/lib/dpkg/updates"
 : >"$R/var/lib/dpkg/status"
-dpkg --root="$R" --force-depends -i "$deb" >"$WORK/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$WORK/dpkg.log")"
+dpkg --root="$R" --force-depends -i "$deb" "$tool" >"$WORK/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$WORK/dpkg.log")"
 [[ $(dpkg --root="$R" -s kelo | sed -n 's/^Status: //p') == "install ok installed" ]] || fail "dpkg status"
+"$R/usr/bin/kelo-levels" check "$R/usr/lib/games/kelo/levels.txt" >"$WORK/check.log" 2>&1 ||
+  fail "the packaged kelo-levels on the packaged levels: $(cat "$WORK/check.log")"
 mkdir -p "$WORK/elsewhere"
 start_x
-launch "$WORK/root/usr/bin/kelo" "$WORK/elsewhere"
+launch "$WORK/root/usr/games/kelo" "$WORK/elsewhere"
 wait_title "Kelo - Niveau 1"
 MENU=$(menu_height)
 capture
@@ -59,7 +76,7 @@ tile_at 560 240 4
 stop_game
 
 # Removal takes every file away again.
-dpkg --root="$R" -r kelo >"$WORK/dpkg.log" 2>&1 || fail "dpkg -r: $(cat "$WORK/dpkg.log")"
+dpkg --root="$R" -r kelo kelo-levels >"$WORK/dpkg.log" 2>&1 || fail "dpkg -r: $(cat "$WORK/dpkg.log")"
 left=$(find "$R" -path "$R/var" -prune -o \( -type f -o -type l \) -print)
 [[ -z $left ]] || fail "left after removal: $left"
 echo "package: ok"
