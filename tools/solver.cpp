@@ -31,6 +31,8 @@ struct PackedState {
     void SetRing(int i) { bits |= 1ull << i; }
     void ClearRing(int i) { bits &= ~(1ull << i); }
     bool NoRings() const { return (bits & 0xFFFFFFFFFFFFull) == 0; }
+    int RingsLeft() const { return __builtin_popcountll(bits & 0xFFFFFFFFFFFFull); }
+    bool SameRings(const PackedState& o) const { return ((bits ^ o.bits) & 0xFFFFFFFFFFFFull) == 0; }
     bool Vacant() const { return bits == 0; }
     std::uint64_t Hash() const { return Mix(bits * 0x9E3779B97F4A7C15ull); }
     bool operator==(const PackedState&) const = default;
@@ -55,6 +57,12 @@ struct WideState {
         }
         return true;
     }
+    int RingsLeft() const {
+        int n = 0;
+        for (std::uint64_t w : rings) n += __builtin_popcountll(w);
+        return n;
+    }
+    bool SameRings(const WideState& o) const { return rings == o.rings; }
     bool Vacant() const { return ballCell == 0 && squareCell == 0; }
     std::uint64_t Hash() const {
         std::uint64_t h = static_cast<std::uint64_t>(ballCell) << 8 | squareCell;
@@ -199,6 +207,38 @@ public:
         return result;
     }
 
+    // Every state that play can reach, with every slide between them. A won state is not left:
+    // the game goes on to the next level.
+    StateGraph Explore() {
+        StateGraph graph;
+        indexed_ = true;
+        Reserve(1);
+        Intern(start_);
+        for (std::size_t n = 0; n < nodes_.size(); ++n) {
+            const State state = nodes_[n].state;
+            graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
+            graph.nodes.push_back({state.ball(), state.square(), static_cast<std::uint8_t>(state.RingsLeft())});
+            if (state.NoRings()) continue;
+            if (nodes_.size() >= options_.maxStates) {
+                graph.complete = false;
+                break;
+            }
+            Reserve(8);
+            for (int piece : {kBallPiece, kSquarePiece}) {
+                const std::uint8_t cell = piece == kBallPiece ? state.ball() : state.square();
+                if (cell == kNoCell) continue;
+                if (piece == kSquarePiece && !options_.squareMayMove) continue;
+                for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
+                    State after;
+                    if (!Slide(state, piece, cell, d, after)) continue;
+                    graph.edges.push_back({Intern(after), Move{piece, d}, !after.SameRings(state)});
+                }
+            }
+        }
+        graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
+        return graph;
+    }
+
 private:
     struct Node {
         State state;
@@ -292,16 +332,34 @@ private:
         }
     }
 
+    // The node number of `s`, added when it is new (Explore only).
+    std::uint32_t Intern(const State& s) {
+        const std::size_t mask = table_.size() - 1;
+        for (std::size_t i = Slot(s);; i = (i + 1) & mask) {
+            if (table_[i].Vacant()) {
+                table_[i] = s;
+                index_[i] = static_cast<std::uint32_t>(nodes_.size());
+                nodes_.push_back({s, 0, 0});
+                return index_[i];
+            }
+            if (table_[i] == s) return index_[i];
+        }
+    }
+
     void Grow() {
         ZeroedTable<State> table(table_.empty() ? 1024 : table_.size() * 2);
+        std::vector<std::uint32_t> index(indexed_ ? table.size() : 0);
         const std::size_t mask = table.size() - 1;
-        for (const State& e : table_) {
+        for (std::size_t k = 0; k < table_.size(); ++k) {
+            const State& e = table_.begin()[k];
             if (e.Vacant()) continue;
             std::size_t i = e.Hash() & mask;
             while (!table[i].Vacant()) i = (i + 1) & mask;
             table[i] = e;
+            if (indexed_) index[i] = index_[k];
         }
         table_ = std::move(table);
+        index_ = std::move(index);
     }
 
     std::vector<Move> Path(std::uint32_t node) const {
@@ -320,6 +378,8 @@ private:
     State start_{};
     std::vector<Node> nodes_;
     ZeroedTable<State> table_;
+    bool indexed_ = false;
+    std::vector<std::uint32_t> index_;  // node numbers beside the table's slots, when indexed_
     std::array<std::array<Ray, kCells>, 4> rays_;
 };
 
@@ -345,6 +405,14 @@ Solution Solve(const Puzzle& puzzle, const SolveOptions& options) {
     if (rings <= PackedState::kMaxRings) return Search<PackedState>(puzzle, options).Run();
     if (rings <= WideState<1>::kMaxRings) return Search<WideState<1>>(puzzle, options).Run();
     return Search<WideState<3>>(puzzle, options).Run();
+}
+
+StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options) {
+    int rings = 0;
+    for (std::uint8_t c : puzzle.board.cells()) rings += c == Ring;
+    if (rings <= PackedState::kMaxRings) return Search<PackedState>(puzzle, options).Explore();
+    if (rings <= WideState<1>::kMaxRings) return Search<WideState<1>>(puzzle, options).Explore();
+    return Search<WideState<3>>(puzzle, options).Explore();
 }
 
 std::string MoveName(const Move& move) {
