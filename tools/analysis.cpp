@@ -1,9 +1,12 @@
 #include "tools/analysis.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <sstream>
+#include <thread>
 
 #include "game/form1.h"
 #include "game/level_format.h"
@@ -29,20 +32,38 @@ struct SplitMix {
 };
 
 // The random player: from the start, a slide drawn evenly among the legal ones of both pieces,
-// until the level is won or the moves run out.
+// until the level is won or the moves run out. Each game has its own stream of numbers, and a
+// batch of games goes on side by side so that their lookups in the graph overlap.
 void PlayRandomly(const StateGraph& g, const AnalyseOptions& o, Analysis& a) {
-    SplitMix rng{o.seed};
     std::vector<int> winMoves;
-    for (int t = 0; t < o.trials; ++t) {
-        std::uint32_t at = 0;
-        for (int m = 0; m <= o.trialMoves; ++m) {
-            if (g.nodes[at].ringsLeft == 0) {
-                winMoves.push_back(m);
-                break;
+    constexpr int kBatch = 16;
+    for (int t0 = 0; t0 < o.trials; t0 += kBatch) {
+        const int games = std::min(kBatch, o.trials - t0);
+        std::array<SplitMix, kBatch> rng;
+        std::array<std::uint32_t, kBatch> at{};
+        std::array<bool, kBatch> playing{};
+        for (int k = 0; k < games; ++k) {
+            rng[k].state = o.seed * 0x100000001B3ull + static_cast<std::uint64_t>(t0 + k);
+            playing[k] = true;
+        }
+        int left = games;
+        for (int m = 0; m <= o.trialMoves && left > 0; ++m) {
+            for (int k = 0; k < games; ++k) {
+                if (!playing[k]) continue;
+                if (g.nodes[at[k]].ringsLeft == 0) {
+                    winMoves.push_back(m);
+                    playing[k] = false, --left;
+                    continue;
+                }
+                const std::uint32_t first = g.first[at[k]], count = g.first[at[k] + 1] - first;
+                if (count == 0 || m == o.trialMoves) {
+                    playing[k] = false, --left;
+                    continue;
+                }
+                at[k] = g.edges[first + rng[k].Below(count)].to;
+                __builtin_prefetch(&g.first[at[k]]);
+                __builtin_prefetch(&g.nodes[at[k]]);
             }
-            const std::uint32_t first = g.first[at], count = g.first[at + 1] - first;
-            if (count == 0 || m == o.trialMoves) break;
-            at = g.edges[first + rng.Below(count)].to;
         }
     }
     a.trials = o.trials;
@@ -73,11 +94,16 @@ std::optional<Figures> FiguresOf(const Puzzle& p, std::size_t maxStates) {
     return Figures{moves, !(still.outcome == Outcome::Solved && static_cast<int>(still.moves.size()) == moves)};
 }
 
-void FindInertWalls(const Puzzle& p, const AnalyseOptions& o, Analysis& a) {
+void FindInertWalls(const Puzzle& p, const StateGraph& g, const AnalyseOptions& o, Analysis& a) {
     const Figures base{a.fewestMoves, a.squareMoves > 0};
     for (int r = 2; r < kRows; ++r) {
         for (int c = 2; c < kCols; ++c) {
-            if (p.board(r, c) != Wall) continue;
+            if (!IsInteriorWall(p.board, r, c)) continue;
+            // A wall that stops no slide of play leaves every slide as it is.
+            if (!g.wallStops[static_cast<std::size_t>(Board::Index(r, c))]) {
+                a.inertWalls.emplace_back(r, c);
+                continue;
+            }
             Puzzle without = p;
             without.board(r, c) = Empty;
             const auto f = FiguresOf(without, o.maxStates);
@@ -103,10 +129,16 @@ std::string Verdict(const Analysis& a) {
 
 }  // namespace
 
+bool IsInteriorWall(const Board& board, int row, int col) {
+    if (row < 2 || row >= kRows || col < 2 || col >= kCols || board(row, col) != Wall) return false;
+    return board(row - 1, col) != Wall || board(row + 1, col) != Wall || board(row, col - 1) != Wall ||
+           board(row, col + 1) != Wall;
+}
+
 Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
     Analysis a;
     for (int r = 2; r < kRows; ++r) {
-        for (int c = 2; c < kCols; ++c) a.interiorWalls += p.board(r, c) == Wall;
+        for (int c = 2; c < kCols; ++c) a.interiorWalls += IsInteriorWall(p.board, r, c);
     }
     SolveOptions so;
     so.maxStates = o.maxStates;
@@ -220,7 +252,7 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
                               toCell % kCols + 1, edge.collects});
     }
     std::reverse(a.solution.begin(), a.solution.end());
-    if (o.inertWalls) FindInertWalls(p, o, a);
+    if (o.inertWalls) FindInertWalls(p, g, o, a);
     a.verdict = Verdict(a);
     return a;
 }
@@ -339,26 +371,39 @@ int RunAnalyse(std::string_view file, int onlyLevel, bool json, const AnalyseOpt
             << "\n";
         return kLevelsError;
     }
+    std::vector<int> chosen;
+    for (int level = 1; level <= levels; ++level) {
+        if (onlyLevel == 0 || level == onlyLevel) chosen.push_back(level);
+    }
+    // The levels are independent: two at a time, on the machine's two cores.
+    std::vector<Analysis> results(chosen.size());
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t k; (k = next++) < chosen.size();) {
+            const auto puzzle = LevelPuzzle(file, chosen[k]);
+            if (puzzle) {
+                results[k] = Analyse(*puzzle, options);
+            } else {
+                results[k].status = Analysis::Status::NotLoadable;
+                results[k].verdict = "not loadable";
+            }
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        const unsigned threads = std::min<unsigned>(2, std::max(1u, std::thread::hardware_concurrency()));
+        for (unsigned t = 1; t < threads && t < chosen.size(); ++t) helpers.emplace_back(work);
+        work();
+    }
     bool allSolved = true;
     if (json) out << "[\n";
-    bool firstLine = true;
-    for (int level = 1; level <= levels; ++level) {
-        if (onlyLevel != 0 && level != onlyLevel) continue;
-        const auto puzzle = LevelPuzzle(file, level);
-        Analysis a;
-        if (puzzle) {
-            a = Analyse(*puzzle, options);
-        } else {
-            a.status = Analysis::Status::NotLoadable;
-            a.verdict = "not loadable";
-        }
-        allSolved &= a.status == Analysis::Status::Solved;
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        allSolved &= results[k].status == Analysis::Status::Solved;
         if (json) {
-            out << (firstLine ? "" : ",\n") << "  " << AnalysisJson(level, a);
+            out << (k ? ",\n" : "") << "  " << AnalysisJson(chosen[k], results[k]);
         } else {
-            out << AnalysisLine(level, a) << "\n";
+            out << AnalysisLine(chosen[k], results[k]) << "\n";
         }
-        firstLine = false;
     }
     if (json) out << "\n]\n";
     return allSolved ? 0 : kLevelsProblems;

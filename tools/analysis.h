@@ -38,7 +38,7 @@ struct Analysis {
     int squareMoves = -1;  // fewest square slides of a shortest solution; 0: the square is not needed
     std::vector<Step> solution;  // a shortest solution with those square slides and the fewest idle ones
     int idleMoves = -1;          // slides of that solution that pick up no ring
-    int interiorWalls = 0;       // walls off the board's outer ring
+    int interiorWalls = 0;       // see IsInteriorWall
     std::vector<std::pair<int, int>> inertWalls;  // (row, column) of interior walls that change nothing
     int trials = 0, wins = 0;
     int medianWinMoves = -1;  // of the random player's won games; -1 when it won none
@@ -51,6 +51,10 @@ struct Analysis {
 inline constexpr std::uint64_t kManySolutions = 1'000'000'000'000'000'000ull;
 // A level the random player wins more often than this is won by mashing keys.
 inline constexpr double kMashableRate = 0.25;
+
+// The walls a designer places: off the board's outer ring, and facing something other than a
+// wall. A wall buried in solid wall is filler, like the outer ring: it shapes nothing.
+bool IsInteriorWall(const Board& board, int row, int col);
 
 Analysis Analyse(const Puzzle& puzzle, const AnalyseOptions& options = {});
 

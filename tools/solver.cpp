@@ -213,27 +213,61 @@ public:
         StateGraph graph;
         indexed_ = true;
         Reserve(1);
-        Intern(start_);
-        for (std::size_t n = 0; n < nodes_.size(); ++n) {
-            const State state = nodes_[n].state;
-            graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
-            graph.nodes.push_back({state.ball(), state.square(), static_cast<std::uint8_t>(state.RingsLeft())});
-            if (state.NoRings()) continue;
+        Intern(start_, Slot(start_));
+        struct Candidate {
+            State state;
+            Move move;
+            bool collects;
+            std::size_t slot;
+        };
+        // As in Run: the slides of a batch of states first, their slots fetched ahead.
+        constexpr std::size_t kBatch = 16;
+        std::array<Candidate, kBatch * 8> candidates;
+        std::array<std::size_t, kBatch + 1> begin{};
+        for (std::size_t next = 0; next < nodes_.size();) {
             if (nodes_.size() >= options_.maxStates) {
                 graph.complete = false;
                 break;
             }
-            Reserve(8);
-            for (int piece : {kBallPiece, kSquarePiece}) {
-                const std::uint8_t cell = piece == kBallPiece ? state.ball() : state.square();
-                if (cell == kNoCell) continue;
-                if (piece == kSquarePiece && !options_.squareMayMove) continue;
-                for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
-                    State after;
-                    if (!Slide(state, piece, cell, d, after)) continue;
-                    graph.edges.push_back({Intern(after), Move{piece, d}, !after.SameRings(state)});
+            const std::size_t last = std::min(nodes_.size(), next + kBatch);
+            Reserve((last - next) * 8);
+            std::size_t count = 0;
+            for (std::size_t v = next; v < last; ++v) {
+                begin[v - next] = count;
+                const State state = nodes_[v].state;
+                if (state.NoRings()) continue;  // won: the game goes on to the next level
+                for (int piece : {kBallPiece, kSquarePiece}) {
+                    const std::uint8_t cell = piece == kBallPiece ? state.ball() : state.square();
+                    if (cell == kNoCell) continue;
+                    if (piece == kSquarePiece && !options_.squareMayMove) continue;
+                    for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
+                        Candidate& c = candidates[count];
+                        const bool moved = Slide(state, piece, cell, d, c.state);
+                        // The cell beyond where the piece stops is what stopped it.
+                        const std::uint8_t stop = !moved ? cell : piece == kBallPiece ? c.state.ball() : c.state.square();
+                        const int beyond = kNeighbours.next[static_cast<int>(d)][stop];
+                        if (beyond >= 0 && static_.cells()[static_cast<std::size_t>(beyond)] == Wall)
+                            graph.wallStops[static_cast<std::size_t>(beyond)] = true;
+                        if (!moved) continue;
+                        c.move = Move{piece, d};
+                        c.collects = !c.state.SameRings(state);
+                        c.slot = Slot(c.state);
+                        __builtin_prefetch(&table_[c.slot]);
+                        ++count;
+                    }
                 }
             }
+            begin[last - next] = count;
+            for (std::size_t v = next; v < last; ++v) {
+                const State state = nodes_[v].state;
+                graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
+                graph.nodes.push_back({state.ball(), state.square(), static_cast<std::uint8_t>(state.RingsLeft())});
+                for (std::size_t k = begin[v - next]; k < begin[v - next + 1]; ++k) {
+                    const Candidate& c = candidates[k];
+                    graph.edges.push_back({Intern(c.state, c.slot), c.move, c.collects});
+                }
+            }
+            next = last;
         }
         graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
         return graph;
@@ -333,9 +367,9 @@ private:
     }
 
     // The node number of `s`, added when it is new (Explore only).
-    std::uint32_t Intern(const State& s) {
+    std::uint32_t Intern(const State& s, std::size_t slot) {
         const std::size_t mask = table_.size() - 1;
-        for (std::size_t i = Slot(s);; i = (i + 1) & mask) {
+        for (std::size_t i = slot;; i = (i + 1) & mask) {
             if (table_[i].Vacant()) {
                 table_[i] = s;
                 index_[i] = static_cast<std::uint32_t>(nodes_.size());

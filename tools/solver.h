@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,6 +60,7 @@ struct StateGraph {
     std::vector<Node> nodes;
     std::vector<std::uint32_t> first;  // the slides of node n are edges[first[n]] to edges[first[n + 1] - 1]
     std::vector<Edge> edges;
+    std::array<bool, kCells> wallStops{};  // walls (by Board::Index) that stop some slide
     bool complete = true;
 };
 StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options = {});
