@@ -252,7 +252,7 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
                               toCell % kCols + 1, edge.collects});
     }
     std::reverse(a.solution.begin(), a.solution.end());
-    if (o.inertWalls) FindInertWalls(p, g, o, a);
+    if (o.inertWalls && (!o.inertWallsIf || o.inertWallsIf(a))) FindInertWalls(p, g, o, a);
     a.verdict = Verdict(a);
     return a;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -11,12 +12,16 @@
 
 namespace kelo {
 
+struct Analysis;
+
 struct AnalyseOptions {
     std::size_t maxStates = 2'000'000;  // a bigger state graph is reported, not analysed
     int trials = 500;                   // games of the random player
     int trialMoves = 2000;              // slides each game may take
     std::uint64_t seed = 1;
     bool inertWalls = true;  // the search for inert walls, one search per wall: the slowest figure
+    // When set, inert walls are searched only if it approves the rest of the analysis.
+    std::function<bool(const Analysis&)> inertWallsIf;
 };
 
 // One slide of a solution, with where the piece starts and stops (row and column from 1).
