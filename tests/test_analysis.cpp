@@ -12,6 +12,7 @@
 
 #include "levels_util.h"
 #include "tools/analysis.h"
+#include "tools/generate.h"
 
 namespace kelo::test {
 namespace {
@@ -176,6 +177,84 @@ TEST(LevelToolManners, HelpVersionAndBadNumbers) {
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.starts_with("[\n  {\"level\": 2, \"status\": \"solved\"")) << r.out;
     EXPECT_TRUE(r.out.ends_with("}\n]\n")) << r.out;
+}
+
+}  // namespace
+}  // namespace kelo::test
+
+namespace kelo::test {
+namespace {
+
+// Walls in groups: no interior wall stands alone.
+bool Shaped(const Board& b) {
+    for (int r = 2; r < kRows; ++r) {
+        for (int c = 2; c < kCols; ++c) {
+            if (b(r, c) == Wall && b(r - 1, c) != Wall && b(r + 1, c) != Wall && b(r, c - 1) != Wall &&
+                b(r, c + 1) != Wall)
+                return false;
+        }
+    }
+    return true;
+}
+
+TEST(Generate, MeetsItsTargetsWithShapedWallsAndRepeatsItself) {
+    GenerateOptions o;
+    o.targets.moves = {5, 7};
+    o.targets.squareMoves = {1, 100};
+    o.targets.deadEnds = Want::Yes;
+    o.targets.maxRandomWinRate = 0.25;
+    o.restarts = 2;
+    o.steps = 120;
+    o.count = 2;
+    o.seed = 5;
+    const auto candidates = Generate(o);
+    ASSERT_EQ(candidates.size(), 2u);
+    ASSERT_EQ(candidates[0].penalty, 0) << AnalysisLine(1, candidates[0].analysis);
+    for (const Candidate& c : candidates) {
+        EXPECT_TRUE(Shaped(c.puzzle.board));
+        if (c.penalty != 0) continue;
+        // The figures again, from the record as a level file holds it.
+        const auto puzzle = LevelPuzzle(RecordOf(c.puzzle.board), 1);
+        ASSERT_TRUE(puzzle);
+        const Analysis a = Analyse(*puzzle);
+        EXPECT_TRUE(o.targets.moves.Holds(a.fewestMoves)) << a.fewestMoves;
+        EXPECT_GE(a.squareMoves, 1);
+        EXPECT_GT(a.deadStates, 0u);
+        EXPECT_LE(a.WinRate(), 0.25);
+    }
+    const auto again = Generate(o);
+    ASSERT_EQ(again.size(), candidates.size());
+    for (std::size_t k = 0; k < again.size(); ++k) EXPECT_EQ(again[k].puzzle.board, candidates[k].puzzle.board);
+
+    // A board to vary keeps its frame and stays near its figures when asked for them.
+    GenerateOptions from = o;
+    from.from = LevelPuzzle(Walled({"30000000000002", "00000000000000", "00000011000000", "00000000000004"}), 1);
+    from.targets = Targets{};
+    from.targets.moves = {2, 4};
+    from.targets.maxRandomWinRate = 1;
+    const auto varied = Generate(from);
+    ASSERT_FALSE(varied.empty());
+    EXPECT_EQ(varied[0].penalty, 0);
+    for (int c = 1; c <= kCols; ++c) EXPECT_EQ(varied[0].puzzle.board(1, c), Wall);
+}
+
+TEST(Generate, CommandLineWritesLevelRecords) {
+    TempFolder folder;
+    const std::string out = (folder.path() / "new.txt").string();
+    const ToolRun r = Tool("generate --moves 3-5 --max-random 100 --restarts 1 --steps 30 --count 2 --seed 9 -o " + out);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::regex_search(r.out, std::regex("^level 1: [345] moves, .*\nlevel 2: [0-9]+ moves"))) << r.out;
+    std::ifstream in(out, std::ios::binary);
+    const std::string records{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(records.size(), 2u * 164);
+    EXPECT_EQ(Tool("check " + out).status, 0);
+    for (const char* bad : {"generate --moves 5-3", "generate --moves x", "generate --dead-ends maybe",
+                            "generate --from " KELO_SOURCE_DIR "/levels.txt", "generate --max-random 101",
+                            "generate " KELO_SOURCE_DIR "/levels.txt"}) {
+        const ToolRun b = Tool(bad);
+        EXPECT_EQ(b.status, 2) << bad;
+        EXPECT_TRUE(b.err.starts_with("kelo-levels: ")) << bad << ": " << b.err;
+    }
 }
 
 }  // namespace

@@ -275,10 +275,11 @@ double PenaltyBesidesInert(const Analysis& a, const Targets& t) {
 }
 
 Candidate Evaluate(const Puzzle& p, const GenerateOptions& o, int trials) {
+    // The random player's own seed, as `analyse` has it: the figures printed are those that
+    // `analyse` gives for the record.
     AnalyseOptions ao;
     ao.maxStates = o.maxStates;
     ao.trials = trials;
-    ao.seed = o.seed;
     ao.inertWalls = o.targets.noInertWalls;
     // The search for inert walls costs a search per wall: only for an otherwise good board.
     ao.inertWallsIf = [&](const Analysis& a) { return PenaltyBesidesInert(a, o.targets) == 0; };
@@ -373,7 +374,6 @@ std::vector<Candidate> Generate(const GenerateOptions& o) {
     for (const Candidate& c : chosen) {
         AnalyseOptions ao;
         ao.maxStates = o.maxStates;
-        ao.seed = o.seed;
         Candidate full{c.puzzle, Analyse(c.puzzle, ao), 0};
         full.penalty = Penalty(full.analysis, o.targets);
         result.push_back(full);
