@@ -223,7 +223,7 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
             const auto& edge = g.edges[e];
             if (depth[edge.to] != depth[v] + 1) continue;
             paths[edge.to] = SaturatingAdd(paths[edge.to], paths[v]);
-            const int square = via[v].square + (edge.move.piece == kSquarePiece);
+            const int square = via[v].square + (edge.move().piece == kSquarePiece);
             const int idle = via[v].idle + !edge.collects;
             Best& b = via[edge.to];
             if (square < b.square || (square == b.square && idle < b.idle)) b = {square, idle, e, v};
@@ -246,9 +246,9 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
         const auto& edge = g.edges[via[v].edge];
         const auto& from = g.nodes[via[v].from];
         const auto& to = g.nodes[v];
-        const bool ball = edge.move.piece == kBallPiece;
+        const bool ball = edge.move().piece == kBallPiece;
         const int fromCell = ball ? from.ball : from.square, toCell = ball ? to.ball : to.square;
-        a.solution.push_back({edge.move, fromCell / kCols + 1, fromCell % kCols + 1, toCell / kCols + 1,
+        a.solution.push_back({edge.move(), fromCell / kCols + 1, fromCell % kCols + 1, toCell / kCols + 1,
                               toCell % kCols + 1, edge.collects});
     }
     std::reverse(a.solution.begin(), a.solution.end());

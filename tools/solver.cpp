@@ -216,7 +216,7 @@ public:
         Intern(start_, Slot(start_));
         struct Candidate {
             State state;
-            Move move;
+            std::uint8_t code;
             bool collects;
             std::size_t slot;
         };
@@ -249,7 +249,7 @@ public:
                         if (beyond >= 0 && static_.cells()[static_cast<std::size_t>(beyond)] == Wall)
                             graph.wallStops[static_cast<std::size_t>(beyond)] = true;
                         if (!moved) continue;
-                        c.move = Move{piece, d};
+                        c.code = static_cast<std::uint8_t>(piece << 2 | static_cast<int>(d));
                         c.collects = !c.state.SameRings(state);
                         c.slot = Slot(c.state);
                         __builtin_prefetch(&table_[c.slot]);
@@ -264,7 +264,7 @@ public:
                 graph.nodes.push_back({state.ball(), state.square(), static_cast<std::uint8_t>(state.RingsLeft())});
                 for (std::size_t k = begin[v - next]; k < begin[v - next + 1]; ++k) {
                     const Candidate& c = candidates[k];
-                    graph.edges.push_back({Intern(c.state, c.slot), c.move, c.collects});
+                    graph.edges.push_back({Intern(c.state, c.slot), c.code, c.collects});
                 }
             }
             next = last;
