@@ -373,6 +373,9 @@ public:
     // Every state that play can reach, with every slide between them. A won state is not left:
     // the game goes on to the next level.
     StateGraph Run() {
+        // A search that traces its rays as it meets them has them forgotten first, as its own
+        // Run does.
+        if constexpr (requires { search_.ForgetRays(); }) search_.ForgetRays();
         StateGraph graph;
         Grow();
         Intern(search_.start_, Slot(search_.start_));
