@@ -145,6 +145,7 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
     const StateGraph g = Explore(p, so);
     a.states = g.nodes.size();
     if (!g.complete) {
+        a.states = o.maxStates;
         a.status = Analysis::Status::TooBig;
         a.verdict = Verdict(a);
         return a;
@@ -310,7 +311,7 @@ std::string AnalysisLine(int level, const Analysis& a) {
         return s.str();
     }
     if (a.status == Analysis::Status::TooBig) {
-        s << "more than " << a.states - 1 << " states: too big to analyse";
+        s << "more than " << a.states << " states: too big to analyse (see --max-states)";
         return s.str();
     }
     if (a.status == Analysis::Status::Solved) {
