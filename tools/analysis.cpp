@@ -380,7 +380,9 @@ int RunAnalyse(std::string_view file, int onlyLevel, bool json, const AnalyseOpt
     std::vector<Analysis> results(chosen.size());
     std::atomic<std::size_t> next{0};
     auto work = [&] {
-        for (std::size_t k; (k = next++) < chosen.size();) {
+        // The last levels first: they are the big ones, and the two halves then end together.
+        for (std::size_t taken; (taken = next++) < chosen.size();) {
+            const std::size_t k = chosen.size() - 1 - taken;
             const auto puzzle = LevelPuzzle(file, chosen[k]);
             if (puzzle) {
                 results[k] = Analyse(*puzzle, options);
