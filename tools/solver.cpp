@@ -31,6 +31,8 @@ struct PackedState {
     void SetRing(int i) { bits |= 1ull << i; }
     void ClearRing(int i) { bits &= ~(1ull << i); }
     bool NoRings() const { return (bits & 0xFFFFFFFFFFFFull) == 0; }
+    int RingsLeft() const { return __builtin_popcountll(bits & 0xFFFFFFFFFFFFull); }
+    bool SameRings(const PackedState& o) const { return ((bits ^ o.bits) & 0xFFFFFFFFFFFFull) == 0; }
     bool Vacant() const { return bits == 0; }
     std::uint64_t Hash() const { return Mix(bits * 0x9E3779B97F4A7C15ull); }
     bool operator==(const PackedState&) const = default;
@@ -55,6 +57,12 @@ struct WideState {
         }
         return true;
     }
+    int RingsLeft() const {
+        int n = 0;
+        for (std::uint64_t w : rings) n += __builtin_popcountll(w);
+        return n;
+    }
+    bool SameRings(const WideState& o) const { return rings == o.rings; }
     bool Vacant() const { return ballCell == 0 && squareCell == 0; }
     std::uint64_t Hash() const {
         std::uint64_t h = static_cast<std::uint64_t>(ballCell) << 8 | squareCell;
@@ -116,6 +124,8 @@ const Neighbours kNeighbours;
 
 template <class State>
 class Search {
+    template <class> friend class Explorer;
+
 public:
     Search(const Puzzle& puzzle, const SolveOptions& options) : options_(options) {
         // What never moves: walls, the extra piece tiles that no key moves, and the floor.
@@ -350,6 +360,129 @@ Solution Solve(const Puzzle& puzzle, const SolveOptions& options) {
 std::string MoveName(const Move& move) {
     static const char* directions[] = {"left", "up", "right", "down"};
     return std::string(move.piece == kBallPiece ? "ball " : "square ") + directions[static_cast<int>(move.direction)];
+}
+
+namespace {
+
+// The whole graph of a level for its analysis, with the search's own state and slide.
+template <class State>
+class Explorer {
+public:
+    Explorer(const Puzzle& puzzle, const SolveOptions& options) : search_(puzzle, options) {}
+
+    // Every state that play can reach, with every slide between them. A won state is not left:
+    // the game goes on to the next level.
+    StateGraph Run() {
+        // A search that traces its rays as it meets them has them forgotten first, as its own
+        // Run does.
+        if constexpr (requires { search_.ForgetRays(); }) search_.ForgetRays();
+        StateGraph graph;
+        Grow();
+        Intern(search_.start_, Slot(search_.start_));
+        struct Candidate {
+            State state;
+            std::uint8_t code;
+            bool collects;
+            std::size_t slot;
+        };
+        // As in the search: the slides of a batch of states first, their slots fetched ahead.
+        constexpr std::size_t kStates = 16;
+        std::array<Candidate, kStates * 8> candidates;
+        std::array<std::size_t, kStates + 1> begin{};
+        for (std::size_t next = 0; next < states_.size();) {
+            if (states_.size() >= search_.options_.maxStates) {
+                graph.complete = false;
+                break;
+            }
+            const std::size_t last = std::min(states_.size(), next + kStates);
+            while ((states_.size() + candidates.size()) * 2 >= table_.size()) Grow();
+            std::size_t count = 0;
+            for (std::size_t v = next; v < last; ++v) {
+                begin[v - next] = count;
+                const State state = states_[v];
+                if (state.NoRings()) continue;  // won: the game goes on to the next level
+                for (int piece : {kBallPiece, kSquarePiece}) {
+                    const std::uint8_t cell = piece == kBallPiece ? state.ball() : state.square();
+                    if (cell == kNoCell) continue;
+                    if (piece == kSquarePiece && !search_.options_.squareMayMove) continue;
+                    for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
+                        Candidate& c = candidates[count];
+                        const bool moved = search_.Slide(state, piece, cell, d, c.state);
+                        // The cell beyond where the piece stops is what stopped it.
+                        const std::uint8_t stop = !moved ? cell : piece == kBallPiece ? c.state.ball() : c.state.square();
+                        const int beyond = kNeighbours.next[static_cast<int>(d)][stop];
+                        if (beyond >= 0 && search_.static_.cells()[static_cast<std::size_t>(beyond)] == Wall)
+                            graph.wallStops[static_cast<std::size_t>(beyond)] = true;
+                        if (!moved) continue;
+                        c.code = static_cast<std::uint8_t>(piece << 2 | static_cast<int>(d));
+                        c.collects = !c.state.SameRings(state);
+                        c.slot = Slot(c.state);
+                        __builtin_prefetch(&table_[c.slot]);
+                        ++count;
+                    }
+                }
+            }
+            begin[last - next] = count;
+            for (std::size_t v = next; v < last; ++v) {
+                const State state = states_[v];
+                graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
+                graph.nodes.push_back({state.ball(), state.square(), static_cast<std::uint8_t>(state.RingsLeft())});
+                for (std::size_t k = begin[v - next]; k < begin[v - next + 1]; ++k) {
+                    const Candidate& c = candidates[k];
+                    graph.edges.push_back({Intern(c.state, c.slot), c.code, c.collects});
+                }
+            }
+            next = last;
+        }
+        graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
+        return graph;
+    }
+
+private:
+    // A state and its node number, in a table kept at most half full.
+    struct Entry {
+        State state;
+        std::uint32_t node;
+    };
+
+    std::size_t Slot(const State& s) const { return s.Hash() & (table_.size() - 1); }
+
+    std::uint32_t Intern(const State& s, std::size_t slot) {
+        const std::size_t mask = table_.size() - 1;
+        for (std::size_t i = slot;; i = (i + 1) & mask) {
+            if (table_[i].state.Vacant()) {
+                table_[i] = {s, static_cast<std::uint32_t>(states_.size())};
+                states_.push_back(s);
+                return table_[i].node;
+            }
+            if (table_[i].state == s) return table_[i].node;
+        }
+    }
+
+    void Grow() {
+        std::vector<Entry> table(table_.empty() ? 1024 : table_.size() * 2);
+        const std::size_t mask = table.size() - 1;
+        for (std::size_t n = 0; n < states_.size(); ++n) {
+            std::size_t i = states_[n].Hash() & mask;
+            while (!table[i].state.Vacant()) i = (i + 1) & mask;
+            table[i] = {states_[n], static_cast<std::uint32_t>(n)};
+        }
+        table_ = std::move(table);
+    }
+
+    Search<State> search_;
+    std::vector<State> states_;
+    std::vector<Entry> table_;
+};
+
+}  // namespace
+
+StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options) {
+    int rings = 0;
+    for (std::uint8_t c : puzzle.board.cells()) rings += c == Ring;
+    if (rings <= PackedState::kMaxRings) return Explorer<PackedState>(puzzle, options).Run();
+    if (rings <= WideState<1>::kMaxRings) return Explorer<WideState<1>>(puzzle, options).Run();
+    return Explorer<WideState<3>>(puzzle, options).Run();
 }
 
 }  // namespace kelo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +44,27 @@ Puzzle PuzzleOf(const Form1& form);
 
 // Breadth-first search over (ball cell, square cell, rings left), with the game's own slide.
 Solution Solve(const Puzzle& puzzle, const SolveOptions& options = {});
+
+// Every state reachable from the start (node 0, then in breadth-first order) and every slide
+// between them; a won state has no slides. `complete` is false when maxStates cut it short.
+struct StateGraph {
+    struct Node {
+        std::uint8_t ball, square;  // cells as Board::Index, 0xFF where the level has no such piece
+        std::uint8_t ringsLeft;
+    };
+    struct Edge {
+        std::uint32_t to;
+        std::uint8_t code;  // piece << 2 | direction
+        bool collects;      // picks up at least one ring
+        Move move() const { return {code >> 2, static_cast<Direction>(code & 3)}; }
+    };
+    std::vector<Node> nodes;
+    std::vector<std::uint32_t> first;  // the slides of node n are edges[first[n]] to edges[first[n + 1] - 1]
+    std::vector<Edge> edges;
+    std::array<bool, kCells> wallStops{};  // walls (by Board::Index) that stop some slide
+    bool complete = true;
+};
+StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options = {});
 
 std::string MoveName(const Move& move);  // "ball left"
 

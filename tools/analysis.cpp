@@ -1,0 +1,415 @@
+#include "tools/analysis.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <climits>
+#include <cstdio>
+#include <sstream>
+#include <thread>
+
+#include "game/form1.h"
+#include "game/level_format.h"
+#include "platform/memory_platform.h"
+#include "tools/level_check.h"
+#include "tools/level_tool.h"
+
+namespace kelo {
+namespace {
+
+std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) { return std::min(kManySolutions, a + b); }
+
+// A small generator of our own, so that a seed gives the same games on every system.
+struct SplitMix {
+    std::uint64_t state;
+    std::uint64_t Next() {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>((Next() >> 32) * n >> 32); }
+};
+
+// The random player: from the start, a slide drawn evenly among the legal ones of both pieces,
+// until the level is won or the moves run out. Each game has its own stream of numbers, and a
+// batch of games goes on side by side so that their lookups in the graph overlap.
+void PlayRandomly(const StateGraph& g, const AnalyseOptions& o, Analysis& a) {
+    std::vector<int> winMoves;
+    constexpr int kBatch = 16;
+    for (int t0 = 0; t0 < o.trials; t0 += kBatch) {
+        const int games = std::min(kBatch, o.trials - t0);
+        std::array<SplitMix, kBatch> rng;
+        std::array<std::uint32_t, kBatch> at{};
+        std::array<bool, kBatch> playing{};
+        for (int k = 0; k < games; ++k) {
+            rng[k].state = o.seed * 0x100000001B3ull + static_cast<std::uint64_t>(t0 + k);
+            playing[k] = true;
+        }
+        int left = games;
+        for (int m = 0; m <= o.trialMoves && left > 0; ++m) {
+            for (int k = 0; k < games; ++k) {
+                if (!playing[k]) continue;
+                if (g.nodes[at[k]].ringsLeft == 0) {
+                    winMoves.push_back(m);
+                    playing[k] = false, --left;
+                    continue;
+                }
+                const std::uint32_t first = g.first[at[k]], count = g.first[at[k] + 1] - first;
+                if (count == 0 || m == o.trialMoves) {
+                    playing[k] = false, --left;
+                    continue;
+                }
+                at[k] = g.edges[first + rng[k].Below(count)].to;
+                __builtin_prefetch(&g.first[at[k]]);
+                __builtin_prefetch(&g.nodes[at[k]]);
+            }
+        }
+    }
+    a.trials = o.trials;
+    a.wins = static_cast<int>(winMoves.size());
+    if (!winMoves.empty()) {
+        std::nth_element(winMoves.begin(), winMoves.begin() + static_cast<long>(winMoves.size() / 2), winMoves.end());
+        a.medianWinMoves = winMoves[winMoves.size() / 2];
+    }
+}
+
+// The fewest moves of the board, and whether every shortest solution moves the square.
+struct Figures {
+    int moves;
+    bool squareNeeded;
+    bool operator==(const Figures&) const = default;
+};
+
+std::optional<Figures> FiguresOf(const Puzzle& p, std::size_t maxStates) {
+    SolveOptions so;
+    so.maxStates = maxStates;
+    const Solution full = Solve(p, so);
+    if (full.outcome == Outcome::Unknown) return std::nullopt;
+    if (full.outcome == Outcome::Unsolvable) return Figures{-1, false};
+    so.squareMayMove = false;
+    const Solution still = Solve(p, so);
+    if (still.outcome == Outcome::Unknown) return std::nullopt;
+    const int moves = static_cast<int>(full.moves.size());
+    return Figures{moves, !(still.outcome == Outcome::Solved && static_cast<int>(still.moves.size()) == moves)};
+}
+
+void FindInertWalls(const Puzzle& p, const StateGraph& g, const AnalyseOptions& o, Analysis& a) {
+    const Figures base{a.fewestMoves, a.squareMoves > 0};
+    for (int r = 2; r < kRows; ++r) {
+        for (int c = 2; c < kCols; ++c) {
+            if (!IsInteriorWall(p.board, r, c)) continue;
+            // A wall that stops no slide of play leaves every slide as it is.
+            if (!g.wallStops[static_cast<std::size_t>(Board::Index(r, c))]) {
+                a.inertWalls.emplace_back(r, c);
+                continue;
+            }
+            Puzzle without = p;
+            without.board(r, c) = Empty;
+            const auto f = FiguresOf(without, o.maxStates);
+            if (f && *f == base) a.inertWalls.emplace_back(r, c);
+        }
+    }
+}
+
+std::string Verdict(const Analysis& a) {
+    switch (a.status) {
+    case Analysis::Status::NotLoadable: return "not loadable";
+    case Analysis::Status::TooBig: return "too big to analyse";
+    case Analysis::Status::Unsolvable: return "unsolvable";
+    case Analysis::Status::Solved: break;
+    }
+    std::string v;
+    auto add = [&](const char* s) { v += (v.empty() ? "" : ", ") + std::string(s); };
+    if (a.WinRate() > kMashableRate) add("mashable");
+    if (a.deadStates == 0) add("no way to fail");
+    if (!a.inertWalls.empty()) add("inert walls");
+    return v.empty() ? "good" : v;
+}
+
+}  // namespace
+
+bool IsInteriorWall(const Board& board, int row, int col) {
+    if (row < 2 || row >= kRows || col < 2 || col >= kCols || board(row, col) != Wall) return false;
+    return board(row - 1, col) != Wall || board(row + 1, col) != Wall || board(row, col - 1) != Wall ||
+           board(row, col + 1) != Wall;
+}
+
+Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
+    Analysis a;
+    for (int r = 2; r < kRows; ++r) {
+        for (int c = 2; c < kCols; ++c) a.interiorWalls += IsInteriorWall(p.board, r, c);
+    }
+    SolveOptions so;
+    so.maxStates = o.maxStates;
+    const StateGraph g = Explore(p, so);
+    a.states = g.nodes.size();
+    if (!g.complete) {
+        a.states = o.maxStates;
+        a.status = Analysis::Status::TooBig;
+        a.verdict = Verdict(a);
+        return a;
+    }
+    const std::size_t n = g.nodes.size();
+
+    // Depths, in the order of a breadth-first search.
+    std::vector<int> depth(n, -1);
+    std::vector<std::uint32_t> order{0};
+    depth[0] = 0;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::uint32_t v = order[k];
+        for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) {
+            const std::uint32_t to = g.edges[e].to;
+            if (depth[to] < 0) {
+                depth[to] = depth[v] + 1;
+                order.push_back(to);
+            }
+        }
+    }
+
+    // The states that can still be won: backwards from the won ones.
+    std::vector<std::uint32_t> intoFirst(n + 1, 0), into(g.edges.size());
+    for (const auto& e : g.edges) ++intoFirst[e.to + 1];
+    for (std::size_t v = 0; v < n; ++v) intoFirst[v + 1] += intoFirst[v];
+    {
+        std::vector<std::uint32_t> fill(intoFirst.begin(), intoFirst.end() - 1);
+        for (std::uint32_t v = 0; v < n; ++v) {
+            for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) into[fill[g.edges[e].to]++] = v;
+        }
+    }
+    std::vector<char> alive(n, 0);
+    std::vector<std::uint32_t> stack;
+    int best = INT_MAX;
+    for (std::uint32_t v = 0; v < n; ++v) {
+        if (g.nodes[v].ringsLeft == 0) {
+            alive[v] = 1;
+            stack.push_back(v);
+            best = std::min(best, depth[v]);
+        }
+    }
+    while (!stack.empty()) {
+        const std::uint32_t v = stack.back();
+        stack.pop_back();
+        for (std::uint32_t k = intoFirst[v]; k < intoFirst[v + 1]; ++k) {
+            if (!alive[into[k]]) {
+                alive[into[k]] = 1;
+                stack.push_back(into[k]);
+            }
+        }
+    }
+    a.deadStates = static_cast<std::size_t>(std::count(alive.begin(), alive.end(), 0));
+    for (std::uint32_t e = g.first[0]; e < g.first[1]; ++e) a.firstMoveCanLose |= !alive[g.edges[e].to];
+    PlayRandomly(g, o, a);
+    if (best == INT_MAX) {
+        a.status = Analysis::Status::Unsolvable;
+        a.verdict = Verdict(a);
+        return a;
+    }
+    a.status = Analysis::Status::Solved;
+    a.fewestMoves = best;
+
+    // Over the shortest paths only: how many there are, and the one with the fewest square
+    // slides, then the fewest slides that pick up nothing.
+    struct Best {
+        int square = INT_MAX, idle = INT_MAX;
+        std::uint32_t edge = 0, from = 0;
+    };
+    std::vector<std::uint64_t> paths(n, 0);
+    std::vector<Best> via(n);
+    paths[0] = 1;
+    via[0].square = via[0].idle = 0;
+    for (const std::uint32_t v : order) {
+        if (depth[v] >= best) break;
+        for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) {
+            const auto& edge = g.edges[e];
+            if (depth[edge.to] != depth[v] + 1) continue;
+            paths[edge.to] = SaturatingAdd(paths[edge.to], paths[v]);
+            const int square = via[v].square + (edge.move().piece == kSquarePiece);
+            const int idle = via[v].idle + !edge.collects;
+            Best& b = via[edge.to];
+            if (square < b.square || (square == b.square && idle < b.idle)) b = {square, idle, e, v};
+        }
+    }
+    std::uint32_t end = 0;
+    bool found = false;
+    for (std::uint32_t v = 0; v < n; ++v) {
+        if (g.nodes[v].ringsLeft != 0 || depth[v] != best) continue;
+        a.shortestSolutions = SaturatingAdd(a.shortestSolutions, paths[v]);
+        if (!found || via[v].square < via[end].square ||
+            (via[v].square == via[end].square && via[v].idle < via[end].idle)) {
+            end = v;
+            found = true;
+        }
+    }
+    a.squareMoves = via[end].square;
+    a.idleMoves = via[end].idle;
+    for (std::uint32_t v = end; v != 0; v = via[v].from) {
+        const auto& edge = g.edges[via[v].edge];
+        const auto& from = g.nodes[via[v].from];
+        const auto& to = g.nodes[v];
+        const bool ball = edge.move().piece == kBallPiece;
+        const int fromCell = ball ? from.ball : from.square, toCell = ball ? to.ball : to.square;
+        a.solution.push_back({edge.move(), fromCell / kCols + 1, fromCell % kCols + 1, toCell / kCols + 1,
+                              toCell % kCols + 1, edge.collects});
+    }
+    std::reverse(a.solution.begin(), a.solution.end());
+    if (o.inertWalls && (!o.inertWallsIf || o.inertWallsIf(a))) FindInertWalls(p, g, o, a);
+    a.verdict = Verdict(a);
+    return a;
+}
+
+std::optional<Puzzle> LevelPuzzle(std::string_view file, int level) {
+    const std::int64_t offset = RecordOffset(level);
+    if (level < 1 || offset >= static_cast<std::int64_t>(file.size())) return std::nullopt;
+    // Only this level's record, read by the game's own loader as its level 1.
+    const std::string record(file.substr(static_cast<std::size_t>(offset), kRecordSize));
+    for (int row = 0; row < kRows; ++row) {
+        for (int col = 0; col < kCols; ++col) {
+            const std::size_t at = static_cast<std::size_t>(row * kRowPitch + col);
+            if (at < record.size() && CodeOfChar(record[at]) > Square) return std::nullopt;
+        }
+    }
+    MemoryPlatform platform(record);
+    Form1 form(platform);
+    form.CrLf = "\r\n";
+    form.Level = 1;
+    form.LoadLevel(1);
+    return PuzzleOf(form);
+}
+
+namespace {
+
+std::string Percent(double share) {
+    char s[16];
+    std::snprintf(s, sizeof s, "%.1f%%", 100 * share);
+    return s;
+}
+
+std::string Fixed(double x) {
+    char s[16];
+    std::snprintf(s, sizeof s, "%.4f", x);
+    return s;
+}
+
+std::string StatusName(Analysis::Status s) {
+    switch (s) {
+    case Analysis::Status::Solved: return "solved";
+    case Analysis::Status::Unsolvable: return "unsolvable";
+    case Analysis::Status::TooBig: return "too big";
+    case Analysis::Status::NotLoadable: return "not loadable";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string AnalysisLine(int level, const Analysis& a) {
+    std::ostringstream s;
+    s << "level " << level << ": ";
+    if (a.status == Analysis::Status::NotLoadable) {
+        s << "not loadable (the game shows level 1 instead)";
+        return s.str();
+    }
+    if (a.status == Analysis::Status::TooBig) {
+        s << "more than " << a.states << " states: too big to analyse (see --max-states)";
+        return s.str();
+    }
+    if (a.status == Analysis::Status::Solved) {
+        s << a.fewestMoves << " moves, " << (a.shortestSolutions >= kManySolutions ? "very many" : std::to_string(a.shortestSolutions))
+          << " shortest, ";
+    } else {
+        s << "unsolvable, ";
+    }
+    s << a.states << " states, dead ends " << Percent(a.DeadShare())
+      << (a.firstMoveCanLose ? " (first move can lose)" : "");
+    if (a.status == Analysis::Status::Solved) {
+        s << ", square " << a.squareMoves << ", idle " << a.idleMoves << ", inert walls " << a.inertWalls.size() << " of "
+          << a.interiorWalls;
+        for (std::size_t k = 0; k < a.inertWalls.size(); ++k)
+            s << (k ? " " : " (") << "r" << a.inertWalls[k].first << "c" << a.inertWalls[k].second
+              << (k + 1 == a.inertWalls.size() ? ")" : "");
+    }
+    s << ", random " << Percent(a.WinRate());
+    if (a.medianWinMoves >= 0) s << " (median " << a.medianWinMoves << ")";
+    s << "; " << a.verdict;
+    return s.str();
+}
+
+std::string AnalysisJson(int level, const Analysis& a) {
+    std::ostringstream s;
+    s << "{\"level\": " << level << ", \"status\": \"" << StatusName(a.status) << "\", \"states\": " << a.states;
+    if (a.status == Analysis::Status::Solved || a.status == Analysis::Status::Unsolvable) {
+        s << ", \"moves\": " << a.fewestMoves << ", \"shortest_solutions\": " << a.shortestSolutions
+          << ", \"shortest_solutions_saturated\": " << (a.shortestSolutions >= kManySolutions ? "true" : "false")
+          << ", \"dead_states\": " << a.deadStates << ", \"dead_share\": " << Fixed(a.DeadShare())
+          << ", \"first_move_can_lose\": " << (a.firstMoveCanLose ? "true" : "false")
+          << ", \"square_moves\": " << a.squareMoves << ", \"idle_moves\": " << a.idleMoves << ", \"solution\": [";
+        for (std::size_t k = 0; k < a.solution.size(); ++k) {
+            const Step& st = a.solution[k];
+            s << (k ? ", " : "") << "{\"move\": \"" << MoveName(st.move) << "\", \"from\": [" << st.fromRow << ", "
+              << st.fromCol << "], \"to\": [" << st.toRow << ", " << st.toCol
+              << "], \"collects\": " << (st.collects ? "true" : "false") << "}";
+        }
+        s << "], \"interior_walls\": " << a.interiorWalls << ", \"inert_walls\": [";
+        for (std::size_t k = 0; k < a.inertWalls.size(); ++k)
+            s << (k ? ", " : "") << "[" << a.inertWalls[k].first << ", " << a.inertWalls[k].second << "]";
+        s << "], \"random_trials\": " << a.trials << ", \"random_wins\": " << a.wins
+          << ", \"random_win_rate\": " << Fixed(a.WinRate()) << ", \"random_median_moves\": " << a.medianWinMoves;
+    }
+    s << ", \"verdict\": \"" << a.verdict << "\"}";
+    return s.str();
+}
+
+int RunAnalyse(std::string_view file, int onlyLevel, bool json, const AnalyseOptions& options, std::ostream& out,
+               std::ostream& err) {
+    const int levels = LevelCount(file.size());
+    if (levels == 0) {
+        err << "kelo-levels: the file is empty: it holds no level\n";
+        return kLevelsProblems;
+    }
+    if (onlyLevel > levels) {
+        err << "kelo-levels: the file has " << levels << (levels == 1 ? " level" : " levels") << ", not " << onlyLevel
+            << "\n";
+        return kLevelsError;
+    }
+    std::vector<int> chosen;
+    for (int level = 1; level <= levels; ++level) {
+        if (onlyLevel == 0 || level == onlyLevel) chosen.push_back(level);
+    }
+    // The levels are independent: two at a time, on the machine's two cores.
+    std::vector<Analysis> results(chosen.size());
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        // The last levels first: they are the big ones, and the two halves then end together.
+        for (std::size_t taken; (taken = next++) < chosen.size();) {
+            const std::size_t k = chosen.size() - 1 - taken;
+            const auto puzzle = LevelPuzzle(file, chosen[k]);
+            if (puzzle) {
+                results[k] = Analyse(*puzzle, options);
+            } else {
+                results[k].status = Analysis::Status::NotLoadable;
+                results[k].verdict = "not loadable";
+            }
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        const unsigned threads = std::min<unsigned>(2, std::max(1u, std::thread::hardware_concurrency()));
+        for (unsigned t = 1; t < threads && t < chosen.size(); ++t) helpers.emplace_back(work);
+        work();
+    }
+    bool allSolved = true;
+    if (json) out << "[\n";
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        allSolved &= results[k].status == Analysis::Status::Solved;
+        if (json) {
+            out << (k ? ",\n" : "") << "  " << AnalysisJson(chosen[k], results[k]);
+        } else {
+            out << AnalysisLine(chosen[k], results[k]) << "\n";
+        }
+    }
+    if (json) out << "\n]\n";
+    return allSolved ? 0 : kLevelsProblems;
+}
+
+}  // namespace kelo

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/solver.h"
+
+namespace kelo {
+
+struct Analysis;
+
+struct AnalyseOptions {
+    std::size_t maxStates = 2'000'000;  // a bigger state graph is reported, not analysed
+    int trials = 500;                   // games of the random player
+    int trialMoves = 2000;              // slides each game may take
+    std::uint64_t seed = 1;
+    bool inertWalls = true;  // the search for inert walls, one search per wall: the slowest figure
+    // When set, inert walls are searched only if it approves the rest of the analysis.
+    std::function<bool(const Analysis&)> inertWallsIf;
+};
+
+// One slide of a solution, with where the piece starts and stops (row and column from 1).
+struct Step {
+    Move move;
+    int fromRow, fromCol, toRow, toCol;
+    bool collects;
+};
+
+// What a designer wants to know of a level, from its whole state graph.
+struct Analysis {
+    enum class Status { Solved, Unsolvable, TooBig, NotLoadable };
+    Status status = Status::Unsolvable;
+    std::size_t states = 0;  // reachable states, won ones included (the limit, when too big)
+    int fewestMoves = -1;
+    std::uint64_t shortestSolutions = 0;  // distinct sequences of slides; kManySolutions at most
+    std::size_t deadStates = 0;           // reachable states from which no win can be reached
+    bool firstMoveCanLose = false;
+    int squareMoves = -1;  // fewest square slides of a shortest solution; 0: the square is not needed
+    std::vector<Step> solution;  // a shortest solution with those square slides and the fewest idle ones
+    int idleMoves = -1;          // slides of that solution that pick up no ring
+    int interiorWalls = 0;       // see IsInteriorWall
+    std::vector<std::pair<int, int>> inertWalls;  // (row, column) of interior walls that change nothing
+    int trials = 0, wins = 0;
+    int medianWinMoves = -1;  // of the random player's won games; -1 when it won none
+    std::string verdict;
+
+    double DeadShare() const { return states ? static_cast<double>(deadStates) / static_cast<double>(states) : 0; }
+    double WinRate() const { return trials ? static_cast<double>(wins) / trials : 0; }
+};
+
+inline constexpr std::uint64_t kManySolutions = 1'000'000'000'000'000'000ull;
+// A level the random player wins more often than this is won by mashing keys.
+inline constexpr double kMashableRate = 0.25;
+
+// The walls a designer places: off the board's outer ring, and facing something other than a
+// wall. A wall buried in solid wall is filler, like the outer ring: it shapes nothing.
+bool IsInteriorWall(const Board& board, int row, int col);
+
+Analysis Analyse(const Puzzle& puzzle, const AnalyseOptions& options = {});
+
+// The level as the game loads it from its record of `file`; nothing when the game would show
+// level 1 instead (a digit without a tile) or the file has no such level.
+std::optional<Puzzle> LevelPuzzle(std::string_view file, int level);
+
+// `kelo-levels analyse`: one line (or one JSON object) per level; the exit status.
+int RunAnalyse(std::string_view file, int onlyLevel, bool json, const AnalyseOptions& options, std::ostream& out,
+               std::ostream& err);
+
+std::string AnalysisLine(int level, const Analysis& a);
+std::string AnalysisJson(int level, const Analysis& a);
+
+}  // namespace kelo
