@@ -1,14 +1,11 @@
 // kelo-levels: checks and solves level files the way the game reads and plays them.
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <new>
 #include <string>
-#include <sys/stat.h>
 
+#include "tools/level_source.h"
 #include "tools/level_tool.h"
 
 namespace {
@@ -20,44 +17,13 @@ void Usage() {
                  "       kelo-levels solve FILE [--level N] [--max-states N]\n";
 }
 
-bool ReadFile(const std::string& path, std::string& bytes) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        std::cerr << "kelo-levels: cannot read " << path << ": " << std::strerror(errno) << "\n";
-        return false;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        std::cerr << "kelo-levels: cannot read " << path << ": it is a directory\n";
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        std::cerr << "kelo-levels: cannot read " << path << ": not a regular file\n";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::cerr << "kelo-levels: cannot read " << path << ": " << std::strerror(errno) << "\n";
-        return false;
-    }
-    std::ostringstream out;
-    out << in.rdbuf();
-    if (in.bad()) {
-        std::cerr << "kelo-levels: cannot read " << path << ": read error\n";
-        return false;
-    }
-    bytes = out.str();
-    return true;
-}
-
 bool ParseNumber(const char* text, long long min, long long max, long long& value) {
     const char* end = text + std::strlen(text);
     const auto [ptr, ec] = std::from_chars(text, end, value);
     return ec == std::errc() && ptr == end && value >= min && value <= max;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+int Main(int argc, char* argv[]) {
     if (argc < 3) {
         Usage();
         return kExitError;
@@ -91,8 +57,25 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    std::string bytes;
-    if (!ReadFile(path, bytes)) return kExitError;
-    if (command == "check") return kelo::RunCheck(bytes, std::cout);
-    return kelo::RunSolve(bytes, static_cast<int>(onlyLevel), static_cast<std::size_t>(maxStates), std::cout, std::cerr);
+    // Read record by record as the game reads: the file is never held whole.
+    kelo::FileSource file;
+    std::string why;
+    if (!file.Open(path, why)) {
+        std::cerr << "kelo-levels: cannot read " << path << ": " << why << "\n";
+        return kExitError;
+    }
+    if (command == "check") return kelo::RunCheck(file, std::cout, std::cerr);
+    return kelo::RunSolve(file, static_cast<int>(onlyLevel), static_cast<std::size_t>(maxStates), std::cout, std::cerr);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    try {
+        return Main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        std::cerr << "kelo-levels: out of memory\n";
+        return kExitError;
+    }
 }
