@@ -151,7 +151,6 @@ std::uint64_t PeakBytes(std::uint64_t states) {
 
 // However many rings a level has, its search takes no more memory than the state limit takes
 // on a level of up to 48 rings (and may always take kSearchFloorBytes): a wider state stops sooner.
-
 template <class State>
 std::size_t StateCap(std::size_t maxStates) {
     const std::uint64_t budget = std::max(PeakBytes<PackedState>(maxStates), kSearchFloorBytes);
