@@ -54,16 +54,17 @@ public:
         if (record) calls.push_back({Call::Refresh});
     }
     void Line(int x1, int y1, int x2, int y2, std::uint32_t colour) override {
-        calls.push_back({Call::Line, -1, x1, y1, std::to_string(x2) + "," + std::to_string(y2), "",
+        if (record)
+            calls.push_back({Call::Line, -1, x1, y1, std::to_string(x2) + "," + std::to_string(y2), "",
                          static_cast<int>(colour)});
     }
     void SetCaption(const std::string& text) override {
         caption = text;
-        calls.push_back({Call::Caption, -1, 0, 0, text});
+        if (record) calls.push_back({Call::Caption, -1, 0, 0, text});
     }
     void SetFrameCaption(const std::string& text) override {
         frameCaption = text;
-        calls.push_back({Call::FrameCaption, -1, 0, 0, text});
+        if (record) calls.push_back({Call::FrameCaption, -1, 0, 0, text});
     }
     bool Checked(Setting setting) override { return checked[setting]; }
     void SetChecked(Setting setting, bool value) override { checked[setting] = value; }
@@ -79,7 +80,7 @@ public:
         if (onBox) onBox();
     }
     std::string InputBox(const std::string& prompt, const std::string& title) override {
-        calls.push_back({Call::Input, -1, 0, 0, prompt, title});
+        if (record) calls.push_back({Call::Input, -1, 0, 0, prompt, title});
         if (answers.empty()) return {};
         std::string a = answers.front();
         answers.pop_front();
@@ -106,7 +107,9 @@ public:
         ++reads;
         return memoryFile ? ReadFromMemory(*memoryFile, offset, buffer, size) : file.Read(offset, buffer, size);
     }
-    void End() override { calls.push_back({Call::End}); }
+    void End() override {
+        if (record) calls.push_back({Call::End});
+    }
 
     int Count(Call::Kind kind) const {
         int n = 0;
@@ -128,7 +131,7 @@ public:
     std::array<int, 144> cells = Unpainted();
     int indicator = -1;
     int strayPaints = 0;   // pictures that no tile has, or drawn off the cells and the indicator
-    bool record = true;    // keep a log of every call
+    bool record = true;    // keep a log of every call (the state above is kept either way)
     std::optional<std::string> memoryFile;  // serve the level file from memory instead
     bool memoryOpen = false;
     std::map<Setting, bool> checked{{Setting::Animation, true}, {Setting::Son, true}};

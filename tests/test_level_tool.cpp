@@ -1,7 +1,14 @@
 // The level designer's tool: its reports on broken files, its solutions replayed through the game.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <cstdio>
@@ -285,6 +292,106 @@ TEST(LevelTool, CommandLineGivesClearMessagesAndExitCodes) {
     EXPECT_EQ(status, 2);
     std::tie(status, out) = Tool("play " + dir + "/good.txt");
     EXPECT_EQ(status, 2);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+struct ToolRun {
+    int status = -1;       // the exit status, or 128 + the signal
+    std::string out;       // stdout and stderr
+    long peakKib = 0;      // the largest resident set
+};
+
+// The tool in a child whose address space is limited to `limitMib` (not under AddressSanitizer,
+// which needs terabytes of it), with its output in a file.
+ToolRun Limited(const std::vector<std::string>& args, long limitMib, const std::filesystem::path& output) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (!kAddressSanitizer) {
+            const rlim_t bytes = static_cast<rlim_t>(limitMib) << 20;
+            const struct rlimit limit {bytes, bytes};
+            ::setrlimit(RLIMIT_AS, &limit);
+        }
+        const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(fd, 1);
+        ::dup2(fd, 2);
+        std::vector<char*> argv{const_cast<char*>(KELO_LEVELS_TOOL)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ToolRun run;
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(child, &status, 0, &usage);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.peakKib = usage.ru_maxrss;
+    std::ifstream in(output, std::ios::binary);
+    run.out.assign(std::istreambuf_iterator<char>(in), {});
+    return run;
+}
+
+std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+// Faults: a 2 GiB file was read whole (and copied once per level), so check and solve died of
+// std::bad_alloc; a file of NULs printed gigabytes; levels past 32,767 were sound to check but
+// unloadable to solve.
+TEST(LevelTool, BigFilesAreReadRecordByRecordWithABoundedReport) {
+    TempFolder folder;
+    const auto big = folder.path() / "big.txt";
+    std::ofstream(big).close();
+    std::filesystem::resize_file(big, 2ull << 30);  // sparse: nothing but NULs
+    const auto output = folder.path() / "out.txt";
+    const std::string levels = std::to_string((2ull << 30) / 164 + 1);
+
+    ToolRun run = Limited({"check", big.string()}, 512, output);
+    EXPECT_EQ(run.status, 1) << run.out.substr(0, 500);
+    EXPECT_LE(Lines(run.out), 1003u);
+    EXPECT_NE(run.out.find("file: levels 32768 to " + levels + " lie past level 32767, the last the game can reach"),
+              std::string::npos);
+    EXPECT_TRUE(run.out.ends_with("more problems in the levels, not listed\n" + levels + " levels, 4816751 problems\n"))
+        << run.out.substr(run.out.size() > 300 ? run.out.size() - 300 : 0);
+
+    run = Limited({"solve", big.string(), "--level", "1"}, 512, output);
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out, "level 1: 0 (no ring: the first key press wins)\n");
+
+    // Solve agrees with check: the levels past 32767 are one problem, and the rest are solved.
+    run = Limited({"solve", big.string()}, 512, output);
+    EXPECT_EQ(run.status, 1) << run.out.substr(0, 500);
+    EXPECT_EQ(Lines(run.out), 32768u);
+    EXPECT_TRUE(run.out.ends_with("level 32767: 0 (no ring: the first key press wins)\nlevels 32768 to " + levels +
+                                  ": unsolvable (past level 32767, the last the game can reach: it never loads them)\n"))
+        << run.out.substr(run.out.size() > 300 ? run.out.size() - 300 : 0);
+}
+
+// Faults: a state limit was taken whatever the memory (100 million states aborted), and a level
+// of many rings took three times the memory of the same limit on an ordinary level.
+TEST(LevelTool, SearchesStayWithinMemory) {
+    if (kAddressSanitizer) GTEST_SKIP() << "memory limits and sizes mean nothing under AddressSanitizer";
+    TempFolder folder;
+    folder.Write("good.txt", kGood);
+    const auto output = folder.path() / "out.txt";
+    ToolRun run = Limited({"solve", (folder.path() / "good.txt").string(), "--max-states", "100000000"}, 512, output);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(std::regex_match(run.out, std::regex("kelo-levels: a search of up to 100000000 states needs [0-9]+ MiB, "
+                                                     "more than the [0-9]+ MiB of memory available: lower --max-states\n")))
+        << run.out;
+
+    // 90 rings and a few walls: far more states than the limit.
+    folder.Write("rings.txt", Walled({"22222222222222", "22222222242222", "22221222222222", "22112222222222",
+                                      "22213222212122", "22222222222222", "22222222222222"}));
+    run = Limited({"solve", (folder.path() / "rings.txt").string()}, 400, output);
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_TRUE(std::regex_match(run.out, std::regex("level 1: unknown \\(gave up after [0-9]+ states\\)\n"))) << run.out;
+    EXPECT_LT(run.peakKib, 200 * 1024);
 }
 
 }  // namespace

@@ -12,13 +12,14 @@
 #include <vector>
 #include <fstream>
 #include <iostream>
-#include <sstream>
+#include <new>
 #include <string>
-#include <sys/stat.h>
 
+#include "game/level_format.h"
 #include "tools/analysis.h"
 #include "tools/generate.h"
 #include "tools/level_check.h"
+#include "tools/level_source.h"
 #ifdef KELO_RENDER
 #include "tools/render.h"
 #endif
@@ -71,32 +72,25 @@ constexpr const char* kUsage =
 
 void Usage(std::ostream& out) { out << kUsage; }
 
+// The part of a file that the game can reach, whole in memory for analyse, render and generate:
+// levels past the last reachable one are never loaded, so a huge file costs no more than that.
 bool ReadFile(const std::string& path, std::string& bytes) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        std::cerr << "kelo-levels: cannot read " << path << ": " << std::strerror(errno) << "\n";
+    kelo::FileSource file;
+    std::string why;
+    if (!file.Open(path, why)) {
+        std::cerr << "kelo-levels: cannot read " << path << ": " << why << "\n";
         return false;
     }
-    if (S_ISDIR(st.st_mode)) {
-        std::cerr << "kelo-levels: cannot read " << path << ": it is a directory\n";
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        std::cerr << "kelo-levels: cannot read " << path << ": not a regular file\n";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::cerr << "kelo-levels: cannot read " << path << ": " << std::strerror(errno) << "\n";
-        return false;
-    }
-    std::ostringstream out;
-    out << in.rdbuf();
-    if (in.bad()) {
+    constexpr std::int64_t kReachable = std::int64_t{kelo::kLastReachableLevel} * kelo::kRecordSize;
+    bytes.assign(static_cast<std::size_t>(std::min(file.Size(), kReachable)), '\0');
+    if (!file.Read(0, bytes.data(), bytes.size()) || file.Failed()) {
         std::cerr << "kelo-levels: cannot read " << path << ": read error\n";
         return false;
     }
-    bytes = out.str();
+    if (file.Size() > kReachable) {
+        std::cerr << "kelo-levels: " << path << ": levels past " << kelo::kLastReachableLevel
+                  << " are never loaded by the game and are left out\n";
+    }
     return true;
 }
 
@@ -340,9 +334,7 @@ int RunGenerate(const Arguments& args) {
     return met ? kelo::kLevelsSound : kelo::kLevelsProblems;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+int Main(int argc, char* argv[]) {
     Arguments args;
     if (const auto status = Parse(argc, argv, args)) return *status;
     if (args.command == "generate") return RunGenerate(args);
@@ -352,14 +344,21 @@ int main(int argc, char* argv[]) {
         return kExitError;
     }
 #endif
+    const int level = static_cast<int>(args.level);
+    if (args.command == "check" || args.command == "solve") {
+        // Read record by record as the game reads: the file is never held whole.
+        kelo::FileSource file;
+        std::string why;
+        if (!file.Open(args.path, why)) {
+            std::cerr << "kelo-levels: cannot read " << args.path << ": " << why << "\n";
+            return kExitError;
+        }
+        if (args.command == "check") return kelo::RunCheck(file, std::cout, std::cerr);
+        const auto maxStates = static_cast<std::size_t>(args.maxStates ? args.maxStates : 4'000'000);
+        return kelo::RunSolve(file, level, maxStates, std::cout, std::cerr);
+    }
     std::string bytes;
     if (!ReadFile(args.path, bytes)) return kExitError;
-    const int level = static_cast<int>(args.level);
-    if (args.command == "check") return kelo::RunCheck(bytes, std::cout);
-    if (args.command == "solve") {
-        const auto maxStates = static_cast<std::size_t>(args.maxStates ? args.maxStates : 4'000'000);
-        return kelo::RunSolve(bytes, level, maxStates, std::cout, std::cerr);
-    }
 #ifdef KELO_RENDER
     if (args.command == "render") return kelo::RunRender(bytes, level, args.solution, args.output, std::cout, std::cerr);
 #endif
@@ -368,4 +367,16 @@ int main(int argc, char* argv[]) {
     options.trials = static_cast<int>(args.trials);
     options.seed = static_cast<std::uint64_t>(args.seed);
     return kelo::RunAnalyse(bytes, level, args.json, options, std::cout, std::cerr);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    try {
+        return Main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        std::cerr << "kelo-levels: out of memory\n";
+        return kExitError;
+    }
 }

@@ -1,10 +1,12 @@
 #include "tools/level_check.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "game/board.h"
 #include "game/level_format.h"
 #include "game/rules.h"
+#include "tools/level_source.h"
 
 namespace kelo {
 namespace {
@@ -27,31 +29,64 @@ std::string Shown(unsigned char c) {
 
 class Checker {
 public:
-    explicit Checker(std::string_view file) : file_(file) {}
+    Checker(const LevelSource& file, std::size_t listed) : file_(file), size_(file.Size()), listed_(listed) {
+        if (file.Data()) {
+            windowData_ = file.Data();
+            windowLength_ = size_;
+        } else {
+            window_.resize(static_cast<std::size_t>(std::min(kWindow, size_)));
+            windowData_ = window_.data();
+        }
+    }
 
-    std::vector<Finding> Run() {
-        if (file_.empty()) {
-            Add(Fault::EmptyFile, 0, 0, 0, "the file is empty: the game shows an empty level 1");
-            return std::move(findings_);
+    CheckReport Run() {
+        report_.levels = LevelCount(size_);
+        if (size_ == 0) {
+            Add(Fault::EmptyFile, 0, 0, 0, [] { return "the file is empty: the game shows an empty level 1"; }, true);
+            return std::move(report_);
         }
-        const int levels = LevelCount(file_.size());
-        for (int level = 1; level <= levels; ++level) CheckLevel(level);
-        const std::size_t rest = file_.size() % kRecordSize;
+        // Past the last level number the game never reads a byte: nothing there is worth a look.
+        const std::int64_t checked = std::min<std::int64_t>(report_.levels, kLastReachableLevel);
+        for (int level = 1; level <= checked; ++level) CheckLevel(level);
+        if (report_.levels > checked) {
+            Add(Fault::Unreachable, 0, 0, 0, [this] {
+                return "levels " + std::to_string(kLastReachableLevel + 1) + " to " + std::to_string(report_.levels) +
+                       " lie past level " + std::to_string(kLastReachableLevel) +
+                       ", the last the game can reach: it never loads them";
+            }, true);
+            return std::move(report_);
+        }
+        const std::int64_t rest = size_ % kRecordSize;
         if (rest != 0 && rest != kRecordSize - 2) {
-            Add(Fault::PartialRecord, levels, 0, 0,
-                "the file ends in a partial record of " + std::to_string(rest) +
-                    " bytes (a level is 164 bytes: nine lines of 16 characters and an empty line, each ended by CR LF)");
+            Add(Fault::PartialRecord, static_cast<int>(report_.levels), 0, 0, [rest] {
+                return "the file ends in a partial record of " + std::to_string(rest) +
+                       " bytes (a level is 164 bytes: nine lines of 16 characters and an empty line, each ended by CR LF)";
+            }, true);
         }
-        return std::move(findings_);
+        return std::move(report_);
     }
 
 private:
-    void Add(Fault fault, int level, int row, int col, std::string message) {
-        findings_.push_back({fault, level, row, col, std::move(message)});
+    // The message is only built for a problem that is listed: a file of millions of problems
+    // costs a count, not their text.
+    template <class Message>
+    void Add(Fault fault, int level, int row, int col, Message message, bool always = false) {
+        ++report_.total;
+        if (!always && listedInLevels_ >= listed_) return;
+        listedInLevels_ += !always;
+        report_.findings.push_back({fault, level, row, col, message()});
     }
 
-    int Byte(std::int64_t at) const {
-        return at >= 0 && at < static_cast<std::int64_t>(file_.size()) ? static_cast<unsigned char>(file_[at]) : -1;
+    // The byte at `at`, or -1 outside the file. A file on disk is read a window at a time, a
+    // little before the byte asked for, since a line's end is looked for around it.
+    int Byte(std::int64_t at) {
+        if (at < 0 || at >= size_) return -1;
+        if (at < windowStart_ || at >= windowStart_ + windowLength_) {
+            windowStart_ = std::max<std::int64_t>(0, at - kWindowBack);
+            windowLength_ = std::min<std::int64_t>(kWindow, size_ - windowStart_);
+            file_.Read(windowStart_, window_.data(), static_cast<std::size_t>(windowLength_));
+        }
+        return static_cast<unsigned char>(windowData_[at - windowStart_]);
     }
 
     // The line that begins at `start` must hold `length` characters and end in CR LF. The first
@@ -66,29 +101,37 @@ private:
         outOfStep_ = true;
         const int col = row == kEmptyLine ? 0 : kRowLength + 1;
         if (cr < 0) {
-            Add(Fault::CutShort, level, row, col, "the record is cut short: the file ends here");
+            Add(Fault::CutShort, level, row, col, [] { return "the record is cut short: the file ends here"; });
             return;
         }
-        // Find where the line really ends, to tell a missing or extra byte from a wrong line end.
+        // Find where the line really ends, to tell a missing or extra byte from a wrong line end;
+        // a line that runs on and on is only measured so far.
         std::int64_t end = start;
-        while (Byte(end) >= 0 && Byte(end) != '\n') ++end;
+        while (Byte(end) >= 0 && Byte(end) != '\n' && end - start <= kLongestLine) ++end;
         const bool crlf = end > start && Byte(end - 1) == '\r';
         const std::int64_t found = (crlf ? end - 1 : end) - start;
-        std::string what;
-        if (Byte(end) == '\n' && !crlf) {
-            what = "the line ends in LF alone; every line must end in CR LF";
-        } else if (found != length) {
-            what = "the line has " + std::to_string(found) + " characters, expected " + std::to_string(length);
-        } else {
-            what = "the line end is " + Shown(static_cast<unsigned char>(cr)) + " " +
-                   Shown(static_cast<unsigned char>(lf < 0 ? 0 : lf)) + ", not CR LF";
-        }
-        Add(Fault::LineEnd, level, row, col, what + "; from here on the game reads every level out of step");
+        const bool runsOn = end - start > kLongestLine;
+        const bool lfAlone = Byte(end) == '\n' && !crlf;
+        Add(Fault::LineEnd, level, row, col, [&] {
+            std::string what;
+            if (lfAlone) {
+                what = "the line ends in LF alone; every line must end in CR LF";
+            } else if (runsOn) {
+                what = "the line has more than " + std::to_string(kLongestLine) + " characters, expected " +
+                       std::to_string(length);
+            } else if (found != length) {
+                what = "the line has " + std::to_string(found) + " characters, expected " + std::to_string(length);
+            } else {
+                what = "the line end is " + Shown(static_cast<unsigned char>(cr)) + " " +
+                       Shown(static_cast<unsigned char>(lf < 0 ? 0 : lf)) + ", not CR LF";
+            }
+            return what + "; from here on the game reads every level out of step";
+        });
     }
 
     void CheckLevel(int level) {
         const std::int64_t offset = RecordOffset(level);
-        const bool lastRecord = offset + kRecordSize >= static_cast<std::int64_t>(file_.size());
+        const bool lastRecord = offset + kRecordSize >= size_;
         int balls = 0, squares = 0, rings = 0;
         int ballRow = 0, ballCol = 0, squareRow = 0, squareCol = 0;
         for (int row = 1; row <= kRows; ++row) {
@@ -97,7 +140,8 @@ private:
             for (int col = 1; col <= kCols; ++col) {
                 const int b = Byte(start + col - 1);
                 if (b < 0) {
-                    if (!outOfStep_) Add(Fault::CutShort, level, row, col, "the record is cut short: the file ends here");
+                    if (!outOfStep_)
+                        Add(Fault::CutShort, level, row, col, [] { return "the record is cut short: the file ends here"; });
                     outOfStep_ = true;
                     break;
                 }
@@ -106,10 +150,11 @@ private:
                 if (c < '0' || c > '9') {
                     // Out of step, line ends land in cells: a consequence of the fault already told.
                     if (!(outOfStep_ && (c == '\r' || c == '\n')))
-                        Add(Fault::ReadAsEmpty, level, row, col, Shown(static_cast<unsigned char>(b)) + " is read as empty; write 0");
+                        Add(Fault::ReadAsEmpty, level, row, col,
+                            [b] { return Shown(static_cast<unsigned char>(b)) + " is read as empty; write 0"; });
                 } else if (code > Square) {
                     Add(Fault::NoTile, level, row, col,
-                        "digit " + std::string(1, c) + " has no tile: the game loads level 1 instead");
+                        [c] { return "digit " + std::string(1, c) + " has no tile: the game loads level 1 instead"; });
                 } else if (code == Ring) {
                     ++rings;
                 } else if (code == Ball) {
@@ -123,29 +168,44 @@ private:
         }
         CheckLine(level, kEmptyLine, offset + 162, 0, lastRecord);
         auto where = [](int r, int c) { return "row " + std::to_string(r) + ", column " + std::to_string(c); };
-        if (balls == 0) Add(Fault::NoBall, level, 0, 0, "no ball (3): the level cannot be won");
+        if (balls == 0) Add(Fault::NoBall, level, 0, 0, [] { return "no ball (3): the level cannot be won"; });
         if (balls > 1)
-            Add(Fault::SeveralBalls, level, 0, 0, std::to_string(balls) + " balls (3): only the last, at " + where(ballRow, ballCol) +
-                                 ", moves; the others are walls");
-        if (squares == 0) Add(Fault::NoSquare, level, 0, 0, "no square (4)");
+            Add(Fault::SeveralBalls, level, 0, 0, [&] {
+                return std::to_string(balls) + " balls (3): only the last, at " + where(ballRow, ballCol) +
+                       ", moves; the others are walls";
+            });
+        if (squares == 0) Add(Fault::NoSquare, level, 0, 0, [] { return "no square (4)"; });
         if (squares > 1)
-            Add(Fault::SeveralSquares, level, 0, 0, std::to_string(squares) + " squares (4): only the last, at " +
-                                 where(squareRow, squareCol) + ", moves; the others are walls");
-        if (rings == 0) Add(Fault::NoRing, level, 0, 0, "no ring (2): the first key press wins the level");
+            Add(Fault::SeveralSquares, level, 0, 0, [&] {
+                return std::to_string(squares) + " squares (4): only the last, at " + where(squareRow, squareCol) +
+                       ", moves; the others are walls";
+            });
+        if (rings == 0) Add(Fault::NoRing, level, 0, 0, [] { return "no ring (2): the first key press wins the level"; });
     }
 
-    std::string_view file_;
-    std::vector<Finding> findings_;
+    static constexpr std::int64_t kWindow = 1 << 16;
+    static constexpr std::int64_t kWindowBack = 1 << 10;
+    static constexpr std::int64_t kLongestLine = 1 << 10;
+
+    const LevelSource& file_;
+    const std::int64_t size_;
+    const std::size_t listed_;
+    CheckReport report_;
+    std::size_t listedInLevels_ = 0;
     bool outOfStep_ = false;
+    std::vector<char> window_;  // what was read of a file that is not in memory
+    const char* windowData_ = nullptr;
+    std::int64_t windowStart_ = 0;
+    std::int64_t windowLength_ = 0;
 };
 
 }  // namespace
 
-int LevelCount(std::size_t fileSize) {
-    return static_cast<int>((fileSize + kRecordSize - 1) / kRecordSize);
-}
+std::int64_t LevelCount(std::int64_t fileSize) { return (fileSize + kRecordSize - 1) / kRecordSize; }
 
-std::vector<Finding> CheckLevels(std::string_view file) { return Checker(file).Run(); }
+CheckReport CheckLevels(const LevelSource& file, std::size_t listed) { return Checker(file, listed).Run(); }
+
+std::vector<Finding> CheckLevels(std::string_view file) { return CheckLevels(BytesSource(file)).findings; }
 
 std::string FormatFinding(const Finding& f) {
     std::string s;

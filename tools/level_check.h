@@ -1,13 +1,22 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kelo {
 
+class LevelSource;
+
 // The row number of the empty line that ends a level.
 inline constexpr int kEmptyLine = 10;
+
+// The game's level numbers are 16-bit: it never loads a record past this level's.
+inline constexpr int kLastReachableLevel = 32767;
+
+// A report lists this many problems and counts the rest.
+inline constexpr std::size_t kListedFindings = 1000;
 
 enum class Fault {
     EmptyFile,
@@ -21,6 +30,7 @@ enum class Fault {
     NoSquare,
     SeveralSquares,
     NoRing,
+    Unreachable,  // records past the last level number the game has
 };
 
 // One thing a level designer got wrong. Level, row and column are 0 where they do not apply.
@@ -32,10 +42,18 @@ struct Finding {
     std::string message;
 };
 
-// The levels the game finds in a file: every record that begins before the end.
-int LevelCount(std::size_t fileSize);
+struct CheckReport {
+    std::vector<Finding> findings;  // the first problems in file order, then those of the whole file
+    std::uint64_t total = 0;        // every problem, listed or not
+    std::int64_t levels = 0;
+};
 
-// Everything in the file that the game would read otherwise than the designer meant.
+// The levels the game finds in a file: every record that begins before the end.
+std::int64_t LevelCount(std::int64_t fileSize);
+
+// Everything in the file that the game would read otherwise than the designer meant; lists the
+// first `listed` problems of the levels and every problem of the file as a whole.
+CheckReport CheckLevels(const LevelSource& file, std::size_t listed = kListedFindings);
 std::vector<Finding> CheckLevels(std::string_view file);
 
 // "level 3, row 2, column 5: ..." on one line.

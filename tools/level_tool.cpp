@@ -1,8 +1,17 @@
 #include "tools/level_tool.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <new>
+#include <sstream>
+
 #include "game/form1.h"
-#include "platform/memory_platform.h"
+#include "game/level_format.h"
 #include "tools/level_check.h"
+#include "tools/level_source.h"
 #include "tools/solver.h"
 
 namespace kelo {
@@ -22,9 +31,22 @@ std::string Verdict(const Solution& s) {
     }
 }
 
+// A digit without a tile makes the game show level 1 (or an empty board) instead.
+bool Loadable(const LevelSource& file, int level) {
+    for (int row = 1; row <= kRows; ++row) {
+        char line[kRowLength];
+        if (!file.Read(RecordOffset(level) + (row - 1) * kRowPitch, line, sizeof line)) return false;
+        for (char c : line) {
+            if (CodeOfChar(c) > Square) return false;
+        }
+    }
+    return true;
+}
+
 // Solves one level as the game loads it; false when it cannot be won.
-bool SolveLevel(const std::string& bytes, int level, bool loadable, std::size_t maxStates, std::ostream& out) {
-    MemoryPlatform platform(bytes);
+bool SolveLevel(const LevelSource& file, int level, std::size_t maxStates, std::ostream& out) {
+    const bool loadable = Loadable(file, level);
+    SourcePlatform platform(file);
     Form1 form(platform);
     form.CrLf = "\r\n";
     form.Level = static_cast<std::int16_t>(level);
@@ -65,24 +87,85 @@ bool SolveLevel(const std::string& bytes, int level, bool loadable, std::size_t 
     return true;
 }
 
-}  // namespace
+std::string Megabytes(std::uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MiB"; }
 
-int RunCheck(const std::string& bytes, std::ostream& out) {
-    const auto findings = CheckLevels(bytes);
-    for (const auto& f : findings) out << FormatFinding(f) << "\n";
-    const int levels = LevelCount(bytes.size());
-    if (findings.empty()) {
-        out << levels << (levels == 1 ? " level" : " levels") << ", all sound\n";
-        return kLevelsSound;
+std::uint64_t FirstNumber(const std::string& path, const std::string& key) {
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) == 0) {
+            std::istringstream fields(line.substr(key.size()));
+            std::uint64_t value = 0;
+            if (fields >> value) return value;
+        }
     }
-    out << levels << (levels == 1 ? " level, " : " levels, ") << findings.size()
-        << (findings.size() == 1 ? " problem\n" : " problems\n");
-    return kLevelsProblems;
+    return UINT64_MAX;
 }
 
+constexpr const char* kOutOfMemory = "kelo-levels: out of memory";
 
-int RunSolve(const std::string& bytes, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err) {
-    const int levels = LevelCount(bytes.size());
+// A search numbers its states in 32 bits.
+constexpr std::size_t kMostStates = 1'000'000'000;
+
+}  // namespace
+
+std::uint64_t AvailableMemory() {
+    std::uint64_t available = UINT64_MAX;
+    const std::uint64_t kib = FirstNumber("/proc/meminfo", "MemAvailable:");
+    if (kib != UINT64_MAX) available = kib * 1024;
+    // What the limits of this process leave, beyond what it already holds.
+    const std::uint64_t page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    std::uint64_t size = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> size >> resident;
+    for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        struct rlimit limit {};
+        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+            const std::uint64_t held = size * page;
+            available = std::min<std::uint64_t>(available, limit.rlim_cur > held ? limit.rlim_cur - held : 0);
+        }
+    }
+    std::ifstream group("/sys/fs/cgroup/memory.max");
+    std::uint64_t most = 0;
+    if (group >> most) {
+        std::uint64_t current = 0;
+        std::ifstream("/sys/fs/cgroup/memory.current") >> current;
+        available = std::min<std::uint64_t>(available, most > current ? most - current : 0);
+    }
+    return available;
+}
+
+int RunCheck(const LevelSource& file, std::ostream& out, std::ostream& err) {
+    try {
+        const CheckReport report = CheckLevels(file);
+        if (file.Failed()) {
+            err << "kelo-levels: cannot read the file: read error\n";
+            return kLevelsError;
+        }
+        for (const auto& f : report.findings) out << FormatFinding(f) << "\n";
+        if (report.total > report.findings.size())
+            out << "and " << report.total - report.findings.size() << " more problems in the levels, not listed\n";
+        const std::int64_t levels = report.levels;
+        if (report.total == 0) {
+            out << levels << (levels == 1 ? " level" : " levels") << ", all sound\n";
+            return kLevelsSound;
+        }
+        out << levels << (levels == 1 ? " level, " : " levels, ") << report.total
+            << (report.total == 1 ? " problem\n" : " problems\n");
+        return kLevelsProblems;
+    } catch (const std::bad_alloc&) {
+        out.flush();
+        err << kOutOfMemory << "\n";
+        return kLevelsError;
+    }
+}
+
+int RunCheck(const std::string& bytes, std::ostream& out) {
+    std::ostringstream err;
+    return RunCheck(BytesSource(bytes), out, err);
+}
+
+int RunSolve(const LevelSource& file, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err) {
+    const std::int64_t levels = LevelCount(file.Size());
     if (levels == 0) {
         err << "kelo-levels: the file is empty: it holds no level\n";
         return kLevelsProblems;
@@ -92,17 +175,48 @@ int RunSolve(const std::string& bytes, int onlyLevel, std::size_t maxStates, std
             << "\n";
         return kLevelsError;
     }
-    // A digit without a tile makes the game show level 1 (or an empty board) instead.
-    std::vector<bool> loadable(static_cast<std::size_t>(levels) + 1, true);
-    for (const Finding& f : CheckLevels(bytes)) {
-        if (f.level > 0 && f.fault == Fault::NoTile) loadable[f.level] = false;
+    if (onlyLevel < 0 || onlyLevel > kLastReachableLevel) {
+        err << "kelo-levels: the game's levels go from 1 to " << kLastReachableLevel << ", not " << onlyLevel << "\n";
+        return kLevelsError;
     }
+    // Refused before a search begins rather than failing inside one.
+    const std::uint64_t needs = SearchBytes(maxStates);
+    const std::uint64_t available = needs > kSearchFloorBytes ? AvailableMemory() : UINT64_MAX;
+    if (maxStates < 1 || maxStates > kMostStates || needs > available) {
+        err << "kelo-levels: a search of up to " << maxStates << " states needs " << Megabytes(needs) << ", ";
+        if (maxStates < 1 || maxStates > kMostStates) {
+            err << "and a search may have from 1 to " << kMostStates << " states\n";
+        } else {
+            err << "more than the " << Megabytes(available) << " of memory available: lower --max-states\n";
+        }
+        return kLevelsError;
+    }
+    const int reachable = static_cast<int>(std::min<std::int64_t>(levels, kLastReachableLevel));
     bool allSolved = true;
-    for (int level = 1; level <= levels; ++level) {
-        if (onlyLevel != 0 && level != onlyLevel) continue;
-        allSolved &= SolveLevel(bytes, level, loadable[level], maxStates, out);
+    int level = onlyLevel != 0 ? onlyLevel : 1;
+    try {
+        for (; level <= (onlyLevel != 0 ? onlyLevel : reachable); ++level) {
+            allSolved &= SolveLevel(file, level, maxStates, out);
+        }
+    } catch (const std::bad_alloc&) {
+        out.flush();
+        err << kOutOfMemory << " while solving level " << level << ": lower --max-states\n";
+        return kLevelsError;
+    }
+    if (onlyLevel == 0 && levels > reachable) {
+        out << "levels " << kLastReachableLevel + 1 << " to " << levels << ": unsolvable (past level "
+            << kLastReachableLevel << ", the last the game can reach: it never loads them)\n";
+        allSolved = false;
+    }
+    if (file.Failed()) {
+        err << "kelo-levels: cannot read the file: read error\n";
+        return kLevelsError;
     }
     return allSolved ? kLevelsSound : kLevelsProblems;
+}
+
+int RunSolve(const std::string& bytes, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err) {
+    return RunSolve(BytesSource(bytes), onlyLevel, maxStates, out, err);
 }
 
 }  // namespace kelo

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <new>
 
 namespace kelo {
@@ -73,16 +74,22 @@ struct WideState {
 };
 
 // Zeroed memory for the table, in huge pages where the system offers them: the lookups are
-// random, and with small pages nearly each one would also miss the address cache.
+// random, and with small pages nearly each one would also miss the address cache. A small
+// table comes from the heap: most searches are small, and a mapping each would cost more.
 template <class T>
 class ZeroedTable {
 public:
     ZeroedTable() = default;
-    explicit ZeroedTable(std::size_t size) : size_(size) {
+    explicit ZeroedTable(std::size_t size, bool hugePages = true) : size_(size) {
         bytes_ = size * sizeof(T);
+        if (bytes_ < kMapped) {
+            data_ = static_cast<T*>(std::calloc(size, sizeof(T)));
+            if (!data_) throw std::bad_alloc();
+            return;
+        }
         void* p = ::mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED) throw std::bad_alloc();
-        if (bytes_ >= (2u << 20)) ::madvise(p, bytes_, MADV_HUGEPAGE);
+        if (hugePages && bytes_ >= (2u << 20)) ::madvise(p, bytes_, MADV_HUGEPAGE);
         data_ = static_cast<T*>(p);
     }
     ZeroedTable(ZeroedTable&& o) noexcept { *this = std::move(o); }
@@ -93,15 +100,18 @@ public:
         return *this;
     }
     ~ZeroedTable() {
-        if (data_) ::munmap(data_, bytes_);
+        if (data_ && bytes_ < kMapped) std::free(data_);
+        else if (data_) ::munmap(data_, bytes_);
     }
     T& operator[](std::size_t i) { return data_[i]; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
     const T* begin() const { return data_; }
     const T* end() const { return data_ + size_; }
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 
 private:
+    static constexpr std::size_t kMapped = 1 << 20;
     T* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t bytes_ = 0;
@@ -122,12 +132,53 @@ struct Neighbours {
 };
 const Neighbours kNeighbours;
 
+// The states a batch may add before the limit is looked at.
+constexpr std::size_t kBatch = 16;
+constexpr std::size_t kBatchStates = kBatch * 8;
+
+// The table's slots for a search of up to `states` states: kept at most half full.
+std::uint64_t TableSlots(std::uint64_t states) {
+    std::uint64_t slots = 1024;
+    while ((states + kBatchStates) * 2 >= slots) slots *= 2;
+    return slots;
+}
+
+template <class State>
+struct Node {
+    State state;
+    std::uint32_t parent;
+    std::uint8_t move;
+};
+
+// The most a search of `states` states holds at once: its nodes, and its table while it grows
+// (the old table and the new one).
+template <class State>
+std::uint64_t PeakBytes(std::uint64_t states) {
+    return (states + kBatchStates + 1) * sizeof(Node<State>) + TableSlots(states) * sizeof(State) * 3 / 2;
+}
+
+// However many rings a level has, its search takes no more memory than the state limit takes
+// on a level of up to 48 rings (and may always take kSearchFloorBytes): a wider state stops sooner.
+template <class State>
+std::size_t StateCap(std::size_t maxStates) {
+    const std::uint64_t budget = std::max(PeakBytes<PackedState>(maxStates), kSearchFloorBytes);
+    if (PeakBytes<State>(maxStates) <= budget) return maxStates;
+    std::size_t lo = 1, hi = maxStates;
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo + 1) / 2;
+        if (PeakBytes<State>(mid) <= budget) lo = mid;
+        else hi = mid - 1;
+    }
+    return lo;
+}
+
 template <class State>
 class Search {
     template <class> friend class Explorer;
 
 public:
-    Search(const Puzzle& puzzle, const SolveOptions& options) : options_(options) {
+    Search(const Puzzle& puzzle, const SolveOptions& options)
+        : options_(options), cap_(StateCap<State>(std::max<std::size_t>(options.maxStates, 1))) {
         // What never moves: walls, the extra piece tiles that no key moves, and the floor.
         static_ = puzzle.board;
         ringIndex_.fill(-1);
@@ -145,7 +196,6 @@ public:
         if (start.ball() != kNoCell) static_.cells()[start.ball()] = Empty;
         if (start.square() != kNoCell) static_.cells()[start.square()] = Empty;
         start_ = start;
-        BuildRays();
     }
 
     Solution Run() {
@@ -154,6 +204,10 @@ public:
             result.outcome = Outcome::Solved;  // the first key press wins
             return result;
         }
+        ForgetRays();
+        // The nodes are only added to, so their memory is taken once for the whole limit; the
+        // pages that the search never reaches are never touched.
+        nodes_ = ZeroedTable<Node>(cap_ + kBatchStates + 1, false);
         Reserve(1);
         Insert(start_, 0, 0, Slot(start_));
         struct Candidate {
@@ -165,10 +219,9 @@ public:
         // The moves of a batch of states first, with their table slots fetched ahead: the lookups
         // then overlap instead of each waiting for memory in turn. They are inserted in the order
         // of a plain search, so the answer is the same.
-        constexpr std::size_t kBatch = 16;
-        std::array<Candidate, kBatch * 8> candidates;
-        for (std::size_t next = 0; next < nodes_.size();) {
-            const std::size_t last = std::min(nodes_.size(), next + kBatch);
+        std::array<Candidate, kBatchStates> candidates;
+        for (std::size_t next = 0; next < count_;) {
+            const std::size_t last = std::min(count_, next + kBatch);
             Reserve((last - next) * 8);
             std::size_t count = 0;
             for (; next < last; ++next) {
@@ -193,28 +246,24 @@ public:
                 if (!Insert(c.state, c.parent, c.move, c.slot)) continue;
                 if (c.state.NoRings()) {
                     result.outcome = Outcome::Solved;
-                    result.moves = Path(static_cast<std::uint32_t>(nodes_.size() - 1));
-                    result.states = nodes_.size();
+                    result.moves = Path(static_cast<std::uint32_t>(count_ - 1));
+                    result.states = count_;
                     return result;
                 }
-                if (nodes_.size() >= options_.maxStates) {
+                if (count_ >= cap_) {
                     result.outcome = Outcome::Unknown;
-                    result.states = nodes_.size();
+                    result.states = count_;
                     return result;
                 }
             }
         }
         result.outcome = Outcome::Unsolvable;
-        result.states = nodes_.size();
+        result.states = count_;
         return result;
     }
 
 private:
-    struct Node {
-        State state;
-        std::uint32_t parent;
-        std::uint8_t move;
-    };
+    using Node = kelo::Node<State>;
 
     static std::uint8_t Cell(const Board& board, int row, int col, std::uint8_t code) {
         if (!OnBoard(row, col) || board(row, col) != code) return kNoCell;
@@ -236,8 +285,8 @@ private:
     // rings and stops before a cell the piece may not enter. False when the guard refuses or the
     // piece stays where it is.
     bool Slide(const State& state, int piece, std::uint8_t cell, Direction d, State& after) const {
-        const Ray& ray = rays_[static_cast<int>(d)][cell];
         if (!GuardAllows(piece, At(state, kNeighbours.next[static_cast<int>(d)][cell]))) return false;
+        const Ray& ray = RayFrom(static_cast<int>(d), cell);
         // Only the other piece and the rings can stop the walk before the end of its ray.
         after = state;
         const std::uint8_t other = piece == kBallPiece ? state.square() : state.ball();
@@ -267,25 +316,31 @@ private:
         std::int16_t ring;
     };
     struct Ray {
-        std::uint8_t length = 0;
-        std::array<RayCell, kCols> cells{};
+        std::uint8_t length;
+        std::array<RayCell, kCols> cells;  // only the first `length` are set
     };
-    void BuildRays() {
-        for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
-            const auto& step = kNeighbours.next[static_cast<int>(d)];
-            for (int from = 0; from < kCells; ++from) {
-                Ray& ray = rays_[static_cast<int>(d)][static_cast<std::size_t>(from)];
-                for (int at = step[static_cast<std::size_t>(from)]; at >= 0 && static_.cells()[static_cast<std::size_t>(at)] == Empty;
-                     at = step[static_cast<std::size_t>(at)]) {
-                    ray.cells[ray.length++] = {static_cast<std::uint8_t>(at), ringIndex_[static_cast<std::size_t>(at)]};
-                }
-            }
+    // Each ray is traced the first time a piece slides along it: a small search meets few.
+    static constexpr std::uint8_t kUntraced = 0xFF;
+    void ForgetRays() {
+        for (auto& rays : rays_) {
+            for (Ray& ray : rays) ray.length = kUntraced;
         }
+    }
+    const Ray& RayFrom(int d, int from) const {
+        Ray& ray = rays_[static_cast<std::size_t>(d)][static_cast<std::size_t>(from)];
+        if (ray.length != kUntraced) return ray;
+        const auto& step = kNeighbours.next[static_cast<std::size_t>(d)];
+        ray.length = 0;
+        for (int at = step[static_cast<std::size_t>(from)]; at >= 0 && static_.cells()[static_cast<std::size_t>(at)] == Empty;
+             at = step[static_cast<std::size_t>(at)]) {
+            ray.cells[ray.length++] = {static_cast<std::uint8_t>(at), ringIndex_[static_cast<std::size_t>(at)]};
+        }
+        return ray;
     }
 
     // Room for `more` states, so that slots worked out before the inserts stay valid.
     void Reserve(std::size_t more) {
-        while (table_.empty() || (nodes_.size() + more) * 2 >= table_.size()) Grow();
+        while (table_.empty() || (count_ + more) * 2 >= table_.size()) Grow();
     }
     std::size_t Slot(const State& s) const { return s.Hash() & (table_.size() - 1); }
 
@@ -295,7 +350,7 @@ private:
         for (std::size_t i = slot;; i = (i + 1) & mask) {
             if (table_[i].Vacant()) {
                 table_[i] = s;
-                nodes_.push_back({s, parent, move});
+                nodes_[count_++] = {s, parent, move};
                 return true;
             }
             if (table_[i] == s) return false;
@@ -325,12 +380,14 @@ private:
     }
 
     const SolveOptions& options_;
+    const std::size_t cap_;
     Board static_;
     std::array<std::int16_t, kCells> ringIndex_{};
     State start_{};
-    std::vector<Node> nodes_;
+    ZeroedTable<Node> nodes_;
+    std::size_t count_ = 0;
     ZeroedTable<State> table_;
-    std::array<std::array<Ray, kCells>, 4> rays_;
+    mutable std::array<std::array<Ray, kCells>, 4> rays_;
 };
 
 }  // namespace
@@ -356,6 +413,8 @@ Solution Solve(const Puzzle& puzzle, const SolveOptions& options) {
     if (rings <= WideState<1>::kMaxRings) return Search<WideState<1>>(puzzle, options).Run();
     return Search<WideState<3>>(puzzle, options).Run();
 }
+
+std::uint64_t SearchBytes(std::size_t maxStates) { return std::max(PeakBytes<PackedState>(maxStates), kSearchFloorBytes); }
 
 std::string MoveName(const Move& move) {
     static const char* directions[] = {"left", "up", "right", "down"};

@@ -28,8 +28,15 @@ struct Solution {
 
 struct SolveOptions {
     bool squareMayMove = true;
+    // A level of more than 48 rings has wider states: its search stops where this many states of
+    // a narrower level would fill the same memory, SearchBytes(maxStates).
     std::size_t maxStates = 4'000'000;
 };
+
+// The most memory a search with this state limit takes, whatever the level; never less than
+// kSearchFloorBytes, which any search may take.
+inline constexpr std::uint64_t kSearchFloorBytes = 64ull << 20;
+std::uint64_t SearchBytes(std::size_t maxStates);
 
 // A level as the game holds it after a load: the board and the pieces that the arrows move
 // (row 0 where the level has no such piece).
