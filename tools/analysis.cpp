@@ -363,15 +363,7 @@ std::string AnalysisJson(int level, const Analysis& a) {
 int RunAnalyse(std::string_view file, int onlyLevel, bool json, const AnalyseOptions& options, std::ostream& out,
                std::ostream& err) {
     const int levels = LevelCount(file.size());
-    if (levels == 0) {
-        err << "kelo-levels: the file is empty: it holds no level\n";
-        return kLevelsProblems;
-    }
-    if (onlyLevel > levels) {
-        err << "kelo-levels: the file has " << levels << (levels == 1 ? " level" : " levels") << ", not " << onlyLevel
-            << "\n";
-        return kLevelsError;
-    }
+    if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
     std::vector<int> chosen;
     for (int level = 1; level <= levels; ++level) {
         if (onlyLevel == 0 || level == onlyLevel) chosen.push_back(level);

@@ -164,8 +164,7 @@ int RunCheck(const std::string& bytes, std::ostream& out) {
     return RunCheck(BytesSource(bytes), out, err);
 }
 
-int RunSolve(const LevelSource& file, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err) {
-    const std::int64_t levels = LevelCount(file.Size());
+std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::ostream& err) {
     if (levels == 0) {
         err << "kelo-levels: the file is empty: it holds no level\n";
         return kLevelsProblems;
@@ -175,6 +174,12 @@ int RunSolve(const LevelSource& file, int onlyLevel, std::size_t maxStates, std:
             << "\n";
         return kLevelsError;
     }
+    return std::nullopt;
+}
+
+int RunSolve(const LevelSource& file, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err) {
+    const std::int64_t levels = LevelCount(file.Size());
+    if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
     if (onlyLevel < 0 || onlyLevel > kLastReachableLevel) {
         err << "kelo-levels: the game's levels go from 1 to " << kLastReachableLevel << ", not " << onlyLevel << "\n";
         return kLevelsError;

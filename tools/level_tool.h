@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <optional>
 #include <string>
 
 namespace kelo {
@@ -20,6 +21,10 @@ int RunCheck(const std::string& bytes, std::ostream& out);
 
 // `kelo-levels solve`: one line per level (only `onlyLevel` when it is not 0); the exit status.
 // A state limit whose search would not fit in the memory left is refused.
+// The exit status, with its message, for a file without levels or without the level asked for;
+// nothing when the command may go on.
+std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::ostream& err);
+
 int RunSolve(const LevelSource& file, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err);
 int RunSolve(const std::string& bytes, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err);
 

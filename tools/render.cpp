@@ -174,15 +174,7 @@ QImage ContactSheet(std::string_view file) {
 int RunRender(std::string_view file, int onlyLevel, bool solution, const std::string& path, std::ostream& out,
               std::ostream& err) {
     const int levels = LevelCount(file.size());
-    if (levels == 0) {
-        err << "kelo-levels: the file is empty: it holds no level\n";
-        return kLevelsProblems;
-    }
-    if (onlyLevel > levels) {
-        err << "kelo-levels: the file has " << levels << (levels == 1 ? " level" : " levels") << ", not " << onlyLevel
-            << "\n";
-        return kLevelsError;
-    }
+    if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
     QImage image;
     if (onlyLevel == 0) {
         if (solution) {

@@ -6,15 +6,8 @@
 source "$(dirname "$0")/lib.sh"
 KELO=$1
 ASSETS=$2
-command -v pulseaudio >/dev/null || fail "pulseaudio is not installed"
 
-export XDG_RUNTIME_DIR="$WORK/runtime"
-export HOME="$WORK/home"
-mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
-pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
-  --log-target=file:"$WORK/pulse.log" || fail "pulseaudio did not start"
-trap 'pulseaudio --kill 2>/dev/null || true; cleanup' EXIT
-for _ in $(seq "$POLLS"); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+start_pulse
 
 # Level 1 is won by one slide over twelve rings; level 2 keeps a ring out of reach.
 W=1111111111111111

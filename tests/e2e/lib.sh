@@ -19,6 +19,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A PulseAudio server of the test's own with a null sink (null.monitor records what it plays), in
+# a runtime folder and home under $WORK, stopped at exit.
+start_pulse() {
+  command -v pulseaudio >/dev/null || fail "pulseaudio is not installed"
+  export XDG_RUNTIME_DIR="$WORK/runtime"
+  export HOME="$WORK/home"
+  mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+  pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
+    --log-target=file:"$WORK/pulse.log" || fail "pulseaudio did not start"
+  trap 'pulseaudio --kill 2>/dev/null || true; cleanup' EXIT
+  for _ in $(seq "$POLLS"); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+}
+
 fail() {
   echo "FAIL: $*" >&2
   # import waits for a click when the window is gone: only a live window, and never for long.

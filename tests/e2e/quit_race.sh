@@ -10,15 +10,8 @@ CLOSER=$2
 ASSETS=$3
 RUNS=${RUNS:-200}
 LANES=6
-command -v pulseaudio >/dev/null || fail "pulseaudio is not installed"
 
-export XDG_RUNTIME_DIR="$WORK/runtime"
-export HOME="$WORK/home"
-mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
-pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
-  --log-target=file:"$WORK/pulse.log" || fail "pulseaudio did not start"
-trap 'pulseaudio --kill 2>/dev/null || true; cleanup' EXIT
-for _ in $(seq "$POLLS"); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+start_pulse
 TRACER=""
 if command -v strace >/dev/null && strace -f -o /dev/null true 2>/dev/null; then TRACER="strace -f -qq -o /dev/null"; fi
 

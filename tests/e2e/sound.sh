@@ -6,15 +6,9 @@ source "$(dirname "$0")/lib.sh"
 KELO=$1
 ASSETS=$2
 GAME_DIR=$WORK/$'Kelo caf\xe9'
-command -v pulseaudio >/dev/null && command -v parec >/dev/null || fail "pulseaudio is not installed"
+command -v parec >/dev/null || fail "parec is not installed"
 
-export XDG_RUNTIME_DIR="$WORK/runtime"
-export HOME="$WORK/home"
-mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
-pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
-  --log-target=file:"$WORK/pulse.log" || fail "pulseaudio did not start"
-trap 'pulseaudio --kill 2>/dev/null || true; cleanup' EXIT
-for _ in $(seq "$POLLS"); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+start_pulse
 
 # How loud the sink got over a stretch of recording: the largest sample, 0 to 32767.
 loudest() {
