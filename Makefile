@@ -3,7 +3,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test sanitize fuzz bench package clean
+.PHONY: all deps configure build run test sanitize fuzz bench package levels-doc clean
 
 all: build
 
@@ -46,6 +46,10 @@ package: build
 bench: build
 	bash bench/run.sh $(BUILD)
 	./$(BUILD)/bench/kelo_bench --benchmark_filter=-Stress
+
+# The level set's page, docs/levels.md, and its pictures, from levels.txt and docs/levels-notes.txt.
+levels-doc: build
+	bash tools/levels-doc.sh $(BUILD)/kelo-levels levels.txt docs/levels-notes.txt docs
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

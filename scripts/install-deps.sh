@@ -12,7 +12,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
   pulseaudio pulseaudio-utils
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  strace valgrind
+  strace valgrind jq
   desktop-file-utils appstream dpkg-dev binutils
   libx11-dev
 )
