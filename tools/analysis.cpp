@@ -145,6 +145,7 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
     const StateGraph g = Explore(p, so);
     a.states = g.nodes.size();
     if (!g.complete) {
+        a.states = o.maxStates;
         a.status = Analysis::Status::TooBig;
         a.verdict = Verdict(a);
         return a;
@@ -223,7 +224,7 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
             const auto& edge = g.edges[e];
             if (depth[edge.to] != depth[v] + 1) continue;
             paths[edge.to] = SaturatingAdd(paths[edge.to], paths[v]);
-            const int square = via[v].square + (edge.move.piece == kSquarePiece);
+            const int square = via[v].square + (edge.move().piece == kSquarePiece);
             const int idle = via[v].idle + !edge.collects;
             Best& b = via[edge.to];
             if (square < b.square || (square == b.square && idle < b.idle)) b = {square, idle, e, v};
@@ -246,9 +247,9 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
         const auto& edge = g.edges[via[v].edge];
         const auto& from = g.nodes[via[v].from];
         const auto& to = g.nodes[v];
-        const bool ball = edge.move.piece == kBallPiece;
+        const bool ball = edge.move().piece == kBallPiece;
         const int fromCell = ball ? from.ball : from.square, toCell = ball ? to.ball : to.square;
-        a.solution.push_back({edge.move, fromCell / kCols + 1, fromCell % kCols + 1, toCell / kCols + 1,
+        a.solution.push_back({edge.move(), fromCell / kCols + 1, fromCell % kCols + 1, toCell / kCols + 1,
                               toCell % kCols + 1, edge.collects});
     }
     std::reverse(a.solution.begin(), a.solution.end());
@@ -310,7 +311,7 @@ std::string AnalysisLine(int level, const Analysis& a) {
         return s.str();
     }
     if (a.status == Analysis::Status::TooBig) {
-        s << "more than " << a.states - 1 << " states: too big to analyse";
+        s << "more than " << a.states << " states: too big to analyse (see --max-states)";
         return s.str();
     }
     if (a.status == Analysis::Status::Solved) {
@@ -379,7 +380,9 @@ int RunAnalyse(std::string_view file, int onlyLevel, bool json, const AnalyseOpt
     std::vector<Analysis> results(chosen.size());
     std::atomic<std::size_t> next{0};
     auto work = [&] {
-        for (std::size_t k; (k = next++) < chosen.size();) {
+        // The last levels first: they are the big ones, and the two halves then end together.
+        for (std::size_t taken; (taken = next++) < chosen.size();) {
+            const std::size_t k = chosen.size() - 1 - taken;
             const auto puzzle = LevelPuzzle(file, chosen[k]);
             if (puzzle) {
                 results[k] = Analyse(*puzzle, options);

@@ -35,7 +35,7 @@ struct Step {
 struct Analysis {
     enum class Status { Solved, Unsolvable, TooBig, NotLoadable };
     Status status = Status::Unsolvable;
-    std::size_t states = 0;  // reachable states, won ones included
+    std::size_t states = 0;  // reachable states, won ones included (the limit, when too big)
     int fewestMoves = -1;
     std::uint64_t shortestSolutions = 0;  // distinct sequences of slides; kManySolutions at most
     std::size_t deadStates = 0;           // reachable states from which no win can be reached

@@ -62,7 +62,12 @@ Shape Turned(Shape s, int quarter) {
 Shape RandomShape(Rng& rng) {
     Shape s;
     switch (rng.In(0, 4)) {
-    case 0: s = Bar(rng.In(2, 5), rng.In(0, 1) == 1); break;
+    case 0: {
+        // One draw per statement: the order of a call's arguments is the compiler's.
+        const int length = rng.In(2, 5);
+        s = Bar(length, rng.In(0, 1) == 1);
+        break;
+    }
     case 1: {
         s = Bar(rng.In(2, 4), false);
         for (int k = 1, arm = rng.In(2, 3); k < arm; ++k) s.cells.push_back({k, 0});
@@ -314,7 +319,12 @@ struct Pool {
 constexpr int kSearchTrials = 200;  // the random player's games while climbing; 500 for the result
 
 Pool Climb(const GenerateOptions& o, int restart) {
-    Rng rng{o.seed * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(restart) * 0xD1B54A32D192ED03ull + 1};
+    // Each climb's stream starts at a number drawn from the seed's: seeds next to each other
+    // would otherwise give the same stream one step apart.
+    Rng seeds{o.seed};
+    std::uint64_t start = 0;
+    for (int r = 0; r <= restart; ++r) start = seeds.Next();
+    Rng rng{start};
     Design current = o.from ? DesignOf(*o.from, rng) : RandomDesign(o, rng);
     if (o.from && restart > 0) current = Mutate(current, o, rng);  // each climb from its own first step
     Candidate now = Evaluate(*Build(current), o, kSearchTrials);

@@ -101,14 +101,21 @@ std::optional<QImage> RenderLevel(std::string_view file, int level) {
 void DrawSolution(QImage& board, const std::vector<Step>& solution) {
     QPainter painter(&board);
     painter.setRenderHint(QPainter::Antialiasing);
+    struct Label {
+        QPointF at;
+        QColor colour;
+    };
+    std::vector<Label> labels;
     for (std::size_t k = 0; k < solution.size(); ++k) {
         const Step& s = solution[k];
         const QColor colour = QColor::fromRgba(s.move.piece == kBallPiece ? kBallArrow : kSquareArrow);
-        // Slides that go over the same cells are set a little apart.
-        const double shift = (static_cast<int>(k % 3) - 1) * 5.0;
+        // Slides over the same cells, either way, are set a little apart: sideways for the
+        // arrow, along the line for its number, by the slide's number.
         const QPointF from = Centre(s.fromRow, s.fromCol), to = Centre(s.toRow, s.toCol);
         const QPointF along = (to - from) / std::hypot((to - from).x(), (to - from).y());
-        const QPointF across(-along.y() * shift, along.x() * shift);
+        const QPointF axis = along.x() + along.y() > 0 ? along : -along;
+        const double step = static_cast<double>(static_cast<int>(k % 3) - 1);
+        const QPointF across = QPointF(-axis.y(), axis.x()) * (step * 5);
         const QPointF a = from + across, b = to + across - along * 6;
         painter.setPen(QPen(colour, 4, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(a, b);
@@ -120,17 +127,20 @@ void DrawSolution(QImage& board, const std::vector<Step>& solution) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(colour);
         painter.drawPath(head);
-        // The number near the start, on a disc of the arrow's colour.
+        labels.push_back({(a + b) / 2 + axis * (step * 14), colour});
+    }
+    // The numbers last, on discs of their arrow's colour, so that no arrow hides one.
+    for (std::size_t k = 0; k < labels.size(); ++k) {
         const std::string number = std::to_string(k + 1);
-        const QPointF at = a + along * 14;
+        const QPointF at = labels[k].at;
         const double radius = number.size() > 1 ? 11 : 9;
-        painter.setBrush(colour);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setBrush(labels[k].colour);
         painter.setPen(QPen(Qt::white, 1.5));
         painter.drawEllipse(at, radius, radius);
         painter.setRenderHint(QPainter::Antialiasing, false);
         DrawText(painter, static_cast<int>(std::lround(at.x())) - TextWidth(number, 2) / 2,
                  static_cast<int>(std::lround(at.y())) - 5, number, 2, Qt::white);
-        painter.setRenderHint(QPainter::Antialiasing, true);
     }
 }
 

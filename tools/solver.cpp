@@ -124,6 +124,8 @@ const Neighbours kNeighbours;
 
 template <class State>
 class Search {
+    template <class> friend class Explorer;
+
 public:
     Search(const Puzzle& puzzle, const SolveOptions& options) : options_(options) {
         // What never moves: walls, the extra piece tiles that no key moves, and the floor.
@@ -205,72 +207,6 @@ public:
         result.outcome = Outcome::Unsolvable;
         result.states = nodes_.size();
         return result;
-    }
-
-    // Every state that play can reach, with every slide between them. A won state is not left:
-    // the game goes on to the next level.
-    StateGraph Explore() {
-        StateGraph graph;
-        indexed_ = true;
-        Reserve(1);
-        Intern(start_, Slot(start_));
-        struct Candidate {
-            State state;
-            Move move;
-            bool collects;
-            std::size_t slot;
-        };
-        // As in Run: the slides of a batch of states first, their slots fetched ahead.
-        constexpr std::size_t kBatch = 16;
-        std::array<Candidate, kBatch * 8> candidates;
-        std::array<std::size_t, kBatch + 1> begin{};
-        for (std::size_t next = 0; next < nodes_.size();) {
-            if (nodes_.size() >= options_.maxStates) {
-                graph.complete = false;
-                break;
-            }
-            const std::size_t last = std::min(nodes_.size(), next + kBatch);
-            Reserve((last - next) * 8);
-            std::size_t count = 0;
-            for (std::size_t v = next; v < last; ++v) {
-                begin[v - next] = count;
-                const State state = nodes_[v].state;
-                if (state.NoRings()) continue;  // won: the game goes on to the next level
-                for (int piece : {kBallPiece, kSquarePiece}) {
-                    const std::uint8_t cell = piece == kBallPiece ? state.ball() : state.square();
-                    if (cell == kNoCell) continue;
-                    if (piece == kSquarePiece && !options_.squareMayMove) continue;
-                    for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
-                        Candidate& c = candidates[count];
-                        const bool moved = Slide(state, piece, cell, d, c.state);
-                        // The cell beyond where the piece stops is what stopped it.
-                        const std::uint8_t stop = !moved ? cell : piece == kBallPiece ? c.state.ball() : c.state.square();
-                        const int beyond = kNeighbours.next[static_cast<int>(d)][stop];
-                        if (beyond >= 0 && static_.cells()[static_cast<std::size_t>(beyond)] == Wall)
-                            graph.wallStops[static_cast<std::size_t>(beyond)] = true;
-                        if (!moved) continue;
-                        c.move = Move{piece, d};
-                        c.collects = !c.state.SameRings(state);
-                        c.slot = Slot(c.state);
-                        __builtin_prefetch(&table_[c.slot]);
-                        ++count;
-                    }
-                }
-            }
-            begin[last - next] = count;
-            for (std::size_t v = next; v < last; ++v) {
-                const State state = nodes_[v].state;
-                graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
-                graph.nodes.push_back({state.ball(), state.square(), static_cast<std::uint8_t>(state.RingsLeft())});
-                for (std::size_t k = begin[v - next]; k < begin[v - next + 1]; ++k) {
-                    const Candidate& c = candidates[k];
-                    graph.edges.push_back({Intern(c.state, c.slot), c.move, c.collects});
-                }
-            }
-            next = last;
-        }
-        graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
-        return graph;
     }
 
 private:
@@ -366,34 +302,16 @@ private:
         }
     }
 
-    // The node number of `s`, added when it is new (Explore only).
-    std::uint32_t Intern(const State& s, std::size_t slot) {
-        const std::size_t mask = table_.size() - 1;
-        for (std::size_t i = slot;; i = (i + 1) & mask) {
-            if (table_[i].Vacant()) {
-                table_[i] = s;
-                index_[i] = static_cast<std::uint32_t>(nodes_.size());
-                nodes_.push_back({s, 0, 0});
-                return index_[i];
-            }
-            if (table_[i] == s) return index_[i];
-        }
-    }
-
     void Grow() {
         ZeroedTable<State> table(table_.empty() ? 1024 : table_.size() * 2);
-        std::vector<std::uint32_t> index(indexed_ ? table.size() : 0);
         const std::size_t mask = table.size() - 1;
-        for (std::size_t k = 0; k < table_.size(); ++k) {
-            const State& e = table_.begin()[k];
+        for (const State& e : table_) {
             if (e.Vacant()) continue;
             std::size_t i = e.Hash() & mask;
             while (!table[i].Vacant()) i = (i + 1) & mask;
             table[i] = e;
-            if (indexed_) index[i] = index_[k];
         }
         table_ = std::move(table);
-        index_ = std::move(index);
     }
 
     std::vector<Move> Path(std::uint32_t node) const {
@@ -412,8 +330,6 @@ private:
     State start_{};
     std::vector<Node> nodes_;
     ZeroedTable<State> table_;
-    bool indexed_ = false;
-    std::vector<std::uint32_t> index_;  // node numbers beside the table's slots, when indexed_
     std::array<std::array<Ray, kCells>, 4> rays_;
 };
 
@@ -441,17 +357,132 @@ Solution Solve(const Puzzle& puzzle, const SolveOptions& options) {
     return Search<WideState<3>>(puzzle, options).Run();
 }
 
-StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options) {
-    int rings = 0;
-    for (std::uint8_t c : puzzle.board.cells()) rings += c == Ring;
-    if (rings <= PackedState::kMaxRings) return Search<PackedState>(puzzle, options).Explore();
-    if (rings <= WideState<1>::kMaxRings) return Search<WideState<1>>(puzzle, options).Explore();
-    return Search<WideState<3>>(puzzle, options).Explore();
-}
-
 std::string MoveName(const Move& move) {
     static const char* directions[] = {"left", "up", "right", "down"};
     return std::string(move.piece == kBallPiece ? "ball " : "square ") + directions[static_cast<int>(move.direction)];
+}
+
+namespace {
+
+// The whole graph of a level for its analysis, with the search's own state and slide.
+template <class State>
+class Explorer {
+public:
+    Explorer(const Puzzle& puzzle, const SolveOptions& options) : search_(puzzle, options) {}
+
+    // Every state that play can reach, with every slide between them. A won state is not left:
+    // the game goes on to the next level.
+    StateGraph Run() {
+        // A search that traces its rays as it meets them has them forgotten first, as its own
+        // Run does.
+        if constexpr (requires { search_.ForgetRays(); }) search_.ForgetRays();
+        StateGraph graph;
+        Grow();
+        Intern(search_.start_, Slot(search_.start_));
+        struct Candidate {
+            State state;
+            std::uint8_t code;
+            bool collects;
+            std::size_t slot;
+        };
+        // As in the search: the slides of a batch of states first, their slots fetched ahead.
+        constexpr std::size_t kStates = 16;
+        std::array<Candidate, kStates * 8> candidates;
+        std::array<std::size_t, kStates + 1> begin{};
+        for (std::size_t next = 0; next < states_.size();) {
+            if (states_.size() >= search_.options_.maxStates) {
+                graph.complete = false;
+                break;
+            }
+            const std::size_t last = std::min(states_.size(), next + kStates);
+            while ((states_.size() + candidates.size()) * 2 >= table_.size()) Grow();
+            std::size_t count = 0;
+            for (std::size_t v = next; v < last; ++v) {
+                begin[v - next] = count;
+                const State state = states_[v];
+                if (state.NoRings()) continue;  // won: the game goes on to the next level
+                for (int piece : {kBallPiece, kSquarePiece}) {
+                    const std::uint8_t cell = piece == kBallPiece ? state.ball() : state.square();
+                    if (cell == kNoCell) continue;
+                    if (piece == kSquarePiece && !search_.options_.squareMayMove) continue;
+                    for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
+                        Candidate& c = candidates[count];
+                        const bool moved = search_.Slide(state, piece, cell, d, c.state);
+                        // The cell beyond where the piece stops is what stopped it.
+                        const std::uint8_t stop = !moved ? cell : piece == kBallPiece ? c.state.ball() : c.state.square();
+                        const int beyond = kNeighbours.next[static_cast<int>(d)][stop];
+                        if (beyond >= 0 && search_.static_.cells()[static_cast<std::size_t>(beyond)] == Wall)
+                            graph.wallStops[static_cast<std::size_t>(beyond)] = true;
+                        if (!moved) continue;
+                        c.code = static_cast<std::uint8_t>(piece << 2 | static_cast<int>(d));
+                        c.collects = !c.state.SameRings(state);
+                        c.slot = Slot(c.state);
+                        __builtin_prefetch(&table_[c.slot]);
+                        ++count;
+                    }
+                }
+            }
+            begin[last - next] = count;
+            for (std::size_t v = next; v < last; ++v) {
+                const State state = states_[v];
+                graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
+                graph.nodes.push_back({state.ball(), state.square(), static_cast<std::uint8_t>(state.RingsLeft())});
+                for (std::size_t k = begin[v - next]; k < begin[v - next + 1]; ++k) {
+                    const Candidate& c = candidates[k];
+                    graph.edges.push_back({Intern(c.state, c.slot), c.code, c.collects});
+                }
+            }
+            next = last;
+        }
+        graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
+        return graph;
+    }
+
+private:
+    // A state and its node number, in a table kept at most half full.
+    struct Entry {
+        State state;
+        std::uint32_t node;
+    };
+
+    std::size_t Slot(const State& s) const { return s.Hash() & (table_.size() - 1); }
+
+    std::uint32_t Intern(const State& s, std::size_t slot) {
+        const std::size_t mask = table_.size() - 1;
+        for (std::size_t i = slot;; i = (i + 1) & mask) {
+            if (table_[i].state.Vacant()) {
+                table_[i] = {s, static_cast<std::uint32_t>(states_.size())};
+                states_.push_back(s);
+                return table_[i].node;
+            }
+            if (table_[i].state == s) return table_[i].node;
+        }
+    }
+
+    void Grow() {
+        std::vector<Entry> table(table_.empty() ? 1024 : table_.size() * 2);
+        const std::size_t mask = table.size() - 1;
+        for (std::size_t n = 0; n < states_.size(); ++n) {
+            std::size_t i = states_[n].Hash() & mask;
+            while (!table[i].state.Vacant()) i = (i + 1) & mask;
+            table[i] = {states_[n], static_cast<std::uint32_t>(n)};
+        }
+        table_ = std::move(table);
+    }
+
+    Search<State> search_;
+    std::vector<State> states_;
+    std::vector<Entry> table_;
+};
+
+}  // namespace
+
+StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options) {
+    int rings = 0;
+    for (std::uint8_t c : puzzle.board.cells()) rings += c == Ring;
+    if (rings <= PackedState::kMaxRings) return Explorer<PackedState>(puzzle, options).Run();
+    if (rings <= WideState<1>::kMaxRings) return Explorer<WideState<1>>(puzzle, options).Run();
+    return Explorer<WideState<3>>(puzzle, options).Run();
 }
 
 }  // namespace kelo

@@ -54,8 +54,9 @@ struct StateGraph {
     };
     struct Edge {
         std::uint32_t to;
-        Move move;
-        bool collects;  // picks up at least one ring
+        std::uint8_t code;  // piece << 2 | direction
+        bool collects;      // picks up at least one ring
+        Move move() const { return {code >> 2, static_cast<Direction>(code & 3)}; }
     };
     std::vector<Node> nodes;
     std::vector<std::uint32_t> first;  // the slides of node n are edges[first[n]] to edges[first[n + 1] - 1]
