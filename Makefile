@@ -10,7 +10,7 @@ DEB_FLAGS = $(shell command -v dpkg-buildflags >/dev/null && export DEB_BUILD_MA
 	echo CXXFLAGS=\"$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)\" \
 	     LDFLAGS=\"$$(dpkg-buildflags --get LDFLAGS)\")
 
-.PHONY: all deps configure build run test sanitize fuzz bench package clean
+.PHONY: all deps configure build run test sanitize fuzz bench package levels-doc clean
 
 all: build
 
@@ -59,6 +59,10 @@ bench: configure
 	cmake --build $(BUILD) -j $(JOBS)
 	bash bench/run.sh $(BUILD)
 	./$(BUILD)/bench/kelo_bench --benchmark_filter=-Stress
+
+# The level set's page, docs/levels.md, and its pictures, from levels.txt and docs/levels-notes.txt.
+levels-doc: build
+	bash tools/levels-doc.sh $(BUILD)/kelo-levels levels.txt docs/levels-notes.txt docs
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

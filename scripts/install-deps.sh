@@ -14,7 +14,7 @@ packages=(
   pulseaudio pulseaudio-utils
   # Only for the benchmark's comparison of sound paths (QSoundEffect beside libcanberra).
   qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  strace valgrind
+  strace valgrind jq
   desktop-file-utils appstream dpkg-dev binutils lintian man-db
   libx11-dev
 )
