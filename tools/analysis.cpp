@@ -19,18 +19,6 @@ namespace {
 
 std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) { return std::min(kManySolutions, a + b); }
 
-// A small generator of our own, so that a seed gives the same games on every system.
-struct SplitMix {
-    std::uint64_t state;
-    std::uint64_t Next() {
-        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>((Next() >> 32) * n >> 32); }
-};
-
 // The random player: from the start, a slide drawn evenly among the legal ones of both pieces,
 // until the level is won or the moves run out. Each game has its own stream of numbers, and a
 // batch of games goes on side by side so that their lookups in the graph overlap.

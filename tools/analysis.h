@@ -12,6 +12,21 @@
 
 namespace kelo {
 
+// A small generator of our own (SplitMix64), so that a seed gives the same games and the same
+// levels on every system and with every compiler.
+struct SplitMix {
+    std::uint64_t state;
+    std::uint64_t Next() {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>((Next() >> 32) * n >> 32); }
+    int In(int lo, int hi) { return lo + static_cast<int>((Next() >> 33) % static_cast<std::uint64_t>(hi - lo + 1)); }
+    double Unit() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
+};
+
 struct Analysis;
 
 struct AnalyseOptions {

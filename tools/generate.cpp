@@ -13,17 +13,7 @@
 namespace kelo {
 namespace {
 
-struct Rng {
-    std::uint64_t state;
-    std::uint64_t Next() {
-        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int In(int lo, int hi) { return lo + static_cast<int>((Next() >> 33) % static_cast<std::uint64_t>(hi - lo + 1)); }
-    double Unit() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
-};
+using Rng = SplitMix;
 
 using Cell = std::pair<int, int>;  // row, column
 
