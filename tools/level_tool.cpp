@@ -7,6 +7,7 @@
 #include <fstream>
 #include <new>
 #include <sstream>
+#include <string>
 
 #include "game/form1.h"
 #include "game/level_format.h"
@@ -159,11 +160,6 @@ int RunCheck(const LevelSource& file, std::ostream& out, std::ostream& err) {
     }
 }
 
-int RunCheck(const std::string& bytes, std::ostream& out) {
-    std::ostringstream err;
-    return RunCheck(BytesSource(bytes), out, err);
-}
-
 std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::ostream& err) {
     if (levels == 0) {
         err << "kelo-levels: the file is empty: it holds no level\n";
@@ -218,10 +214,6 @@ int RunSolve(const LevelSource& file, int onlyLevel, std::size_t maxStates, std:
         return kLevelsError;
     }
     return allSolved ? kLevelsSound : kLevelsProblems;
-}
-
-int RunSolve(const std::string& bytes, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err) {
-    return RunSolve(BytesSource(bytes), onlyLevel, maxStates, out, err);
 }
 
 }  // namespace kelo

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <ostream>
 #include <optional>
-#include <string>
 
 namespace kelo {
 
@@ -17,16 +16,14 @@ inline constexpr int kLevelsError = 2;
 // `kelo-levels check`: one line per problem (the first thousand, then their count), then a
 // summary; the exit status. Running out of memory or a read error is told on `err`.
 int RunCheck(const LevelSource& file, std::ostream& out, std::ostream& err);
-int RunCheck(const std::string& bytes, std::ostream& out);
 
 // `kelo-levels solve`: one line per level (only `onlyLevel` when it is not 0); the exit status.
 // A state limit whose search would not fit in the memory left is refused.
-// The exit status, with its message, for a file without levels or without the level asked for;
-// nothing when the command may go on.
-std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::ostream& err);
-
 int RunSolve(const LevelSource& file, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err);
-int RunSolve(const std::string& bytes, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err);
+
+// The exit status, with its message, for a file without levels or without the level asked for
+// (solve, analyse, render); nothing when the command may go on.
+std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::ostream& err);
 
 // The memory this process may still take: the least of what the system has available and of
 // its own limits (address space, data, control group).
