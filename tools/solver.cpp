@@ -406,13 +406,21 @@ Puzzle PuzzleOf(const Form1& form) {
     return puzzle;
 }
 
-Solution Solve(const Puzzle& puzzle, const SolveOptions& options) {
+namespace {
+
+// A search or an exploration of the level with the narrowest state that holds its rings.
+template <template <class> class Runner>
+auto RunNarrowest(const Puzzle& puzzle, const SolveOptions& options) {
     int rings = 0;
     for (std::uint8_t c : puzzle.board.cells()) rings += c == Ring;
-    if (rings <= PackedState::kMaxRings) return Search<PackedState>(puzzle, options).Run();
-    if (rings <= WideState<1>::kMaxRings) return Search<WideState<1>>(puzzle, options).Run();
-    return Search<WideState<3>>(puzzle, options).Run();
+    if (rings <= PackedState::kMaxRings) return Runner<PackedState>(puzzle, options).Run();
+    if (rings <= WideState<1>::kMaxRings) return Runner<WideState<1>>(puzzle, options).Run();
+    return Runner<WideState<3>>(puzzle, options).Run();
 }
+
+}  // namespace
+
+Solution Solve(const Puzzle& puzzle, const SolveOptions& options) { return RunNarrowest<Search>(puzzle, options); }
 
 std::uint64_t SearchBytes(std::size_t maxStates) { return std::max(PeakBytes<PackedState>(maxStates), kSearchFloorBytes); }
 
@@ -432,9 +440,8 @@ public:
     // Every state that play can reach, with every slide between them. A won state is not left:
     // the game goes on to the next level.
     StateGraph Run() {
-        // A search that traces its rays as it meets them has them forgotten first, as its own
-        // Run does.
-        if constexpr (requires { search_.ForgetRays(); }) search_.ForgetRays();
+        // The rays are traced as the slides meet them, from nothing, as in the search's own Run.
+        search_.ForgetRays();
         StateGraph graph;
         Grow();
         Intern(search_.start_, Slot(search_.start_));
@@ -536,12 +543,6 @@ private:
 
 }  // namespace
 
-StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options) {
-    int rings = 0;
-    for (std::uint8_t c : puzzle.board.cells()) rings += c == Ring;
-    if (rings <= PackedState::kMaxRings) return Explorer<PackedState>(puzzle, options).Run();
-    if (rings <= WideState<1>::kMaxRings) return Explorer<WideState<1>>(puzzle, options).Run();
-    return Explorer<WideState<3>>(puzzle, options).Run();
-}
+StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options) { return RunNarrowest<Explorer>(puzzle, options); }
 
 }  // namespace kelo
