@@ -12,6 +12,7 @@
 #include "game/level_format.h"
 #include "platform/memory_platform.h"
 #include "tools/level_check.h"
+#include "tools/level_source.h"
 #include "tools/level_tool.h"
 
 namespace kelo {
@@ -248,15 +249,11 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
 
 std::optional<Puzzle> LevelPuzzle(std::string_view file, int level) {
     const std::int64_t offset = RecordOffset(level);
-    if (level < 1 || offset >= static_cast<std::int64_t>(file.size())) return std::nullopt;
+    if (level < 1 || offset >= static_cast<std::int64_t>(file.size()) || !Loadable(BytesSource(file), level)) {
+        return std::nullopt;
+    }
     // Only this level's record, read by the game's own loader as its level 1.
     const std::string record(file.substr(static_cast<std::size_t>(offset), kRecordSize));
-    for (int row = 0; row < kRows; ++row) {
-        for (int col = 0; col < kCols; ++col) {
-            const std::size_t at = static_cast<std::size_t>(row * kRowPitch + col);
-            if (at < record.size() && CodeOfChar(record[at]) > Square) return std::nullopt;
-        }
-    }
     MemoryPlatform platform(record);
     Form1 form(platform);
     form.CrLf = "\r\n";

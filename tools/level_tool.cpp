@@ -32,17 +32,6 @@ std::string Verdict(const Solution& s) {
     }
 }
 
-// A digit without a tile makes the game show level 1 (or an empty board) instead.
-bool Loadable(const LevelSource& file, int level) {
-    for (int row = 1; row <= kRows; ++row) {
-        char line[kRowLength];
-        if (!file.Read(RecordOffset(level) + (row - 1) * kRowPitch, line, sizeof line)) return false;
-        for (char c : line) {
-            if (CodeOfChar(c) > Square) return false;
-        }
-    }
-    return true;
-}
 
 // Solves one level as the game loads it; false when it cannot be won.
 bool SolveLevel(const LevelSource& file, int level, std::size_t maxStates, std::ostream& out) {
@@ -158,6 +147,17 @@ int RunCheck(const LevelSource& file, std::ostream& out, std::ostream& err) {
         err << kOutOfMemory << "\n";
         return kLevelsError;
     }
+}
+
+bool Loadable(const LevelSource& file, int level) {
+    for (int row = 1; row <= kRows; ++row) {
+        char line[kRowLength];
+        if (!file.Read(RecordOffset(level) + (row - 1) * kRowPitch, line, sizeof line)) return false;
+        for (char c : line) {
+            if (CodeOfChar(c) > Square) return false;
+        }
+    }
+    return true;
 }
 
 std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::ostream& err) {

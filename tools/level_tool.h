@@ -21,6 +21,10 @@ int RunCheck(const LevelSource& file, std::ostream& out, std::ostream& err);
 // A state limit whose search would not fit in the memory left is refused.
 int RunSolve(const LevelSource& file, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err);
 
+// False when a digit without a tile makes the game show level 1 (or an empty board) instead of
+// this level.
+bool Loadable(const LevelSource& file, int level);
+
 // The exit status, with its message, for a file without levels or without the level asked for
 // (solve, analyse, render); nothing when the command may go on.
 std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::ostream& err);
