@@ -9,13 +9,11 @@ ASSETS=$2
 # Slower machines: the game must answer, not answer fast.
 POLLS=200
 
-export XDG_RUNTIME_DIR="$WORK/runtime"
-export HOME="$WORK/home"
-mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
 if command -v pulseaudio >/dev/null; then
-  pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
-    --log-target=file:"$WORK/pulse.log" || fail "pulseaudio did not start"
-  trap 'pulseaudio --kill 2>/dev/null || true; cleanup' EXIT
+  start_pulse
+else
+  export XDG_RUNTIME_DIR="$WORK/runtime" HOME="$WORK/home"
+  mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
 fi
 
 W=1111111111111111

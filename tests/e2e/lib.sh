@@ -11,11 +11,22 @@ POLLS=${POLLS:-100}
 # How the game is started: valgrind puts itself in front.
 LAUNCHER=${LAUNCHER:-}
 
+PULSE_PID=""
+
 cleanup() {
+  # The test's result is decided before this: nothing here may change it.
+  set +e
   # The game runs in a process group of its own, with whatever launched it.
-  [[ -n $GAME_PID ]] && { kill -- -"$GAME_PID" 2>/dev/null || kill "$GAME_PID" 2>/dev/null || true; }
-  [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null || true
-  rm -rf "$WORK"
+  [[ -n $GAME_PID ]] && { kill -- -"$GAME_PID" 2>/dev/null || kill "$GAME_PID" 2>/dev/null; }
+  [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null
+  # The sound server writes in $WORK until it has ended: wait for it before removing the folder.
+  if [[ -n $PULSE_PID ]]; then
+    kill "$PULSE_PID" 2>/dev/null
+    for _ in $(seq 100); do kill -0 "$PULSE_PID" 2>/dev/null || break; sleep 0.02; done
+    kill -9 "$PULSE_PID" 2>/dev/null
+  fi
+  rm -rf "$WORK" 2>/dev/null || { sleep 0.2; rm -rf "$WORK" 2>/dev/null; }
+  return 0
 }
 trap cleanup EXIT
 
@@ -28,12 +39,13 @@ start_pulse() {
   mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
   pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
     --log-target=file:"$WORK/pulse.log" || fail "pulseaudio did not start"
-  trap 'pulseaudio --kill 2>/dev/null || true; cleanup' EXIT
+  PULSE_PID=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null || true)
   for _ in $(seq "$POLLS"); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
 }
 
 fail() {
   echo "FAIL: $*" >&2
+  [[ -s $WORK/game.log ]] && { echo "the game printed:" >&2; tail -n 20 "$WORK/game.log" >&2; }
   # import waits for a click when the window is gone: only a live window, and never for long.
   if [[ -n ${WIN:-} ]] && xdotool getwindowname "$WIN" >/dev/null 2>&1; then
     timeout 10 import -window "$WIN" "/tmp/kelo-e2e-failure.png" 2>/dev/null || true
@@ -63,6 +75,7 @@ start_x() {
       sleep 0.2
       if kill -0 "$XVFB_PID" 2>/dev/null && xdotool getdisplaygeometry >/dev/null 2>&1; then
         flock -u 9
+        exec 9>&-
         return 0
       fi
     fi

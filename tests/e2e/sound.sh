@@ -18,7 +18,11 @@ loudest() {
 slide_heard() {
   parec -d null.monitor --raw --format=s16le --channels=1 --rate=22050 --latency-msec=20 >"$1" &
   local rec=$!
-  sleep 0.5
+  # Under load the recording can take a second to start: the key waits for the sink's silence to
+  # reach the file, or the Ding would be played before anything listens.
+  for _ in $(seq "$POLLS"); do [[ -s $1 ]] && break; sleep 0.05; done
+  [[ -s $1 ]] || fail "parec recorded nothing from null.monitor"
+  sleep 0.3
   key Right
   wait_tile 560 40 3
   sleep 1
