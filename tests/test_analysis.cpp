@@ -10,7 +10,7 @@
 #include <regex>
 #include <sys/wait.h>
 
-#include "levels_util.h"
+#include "support/levels_util.h"
 #include "tools/analysis.h"
 #include "tools/generate.h"
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "levels_util.h"
+#include "support/levels_util.h"
 #include "tools/art.h"
 
 namespace kelo::art {

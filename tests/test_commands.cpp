@@ -1,7 +1,7 @@
 // The menu commands through the recording platform, and the texts of the Help and About boxes.
 #include "commands/handlers.h"
 #include "commands/menu.h"
-#include "game_fixture.h"
+#include "support/game_fixture.h"
 #include "ui/launch.h"
 
 namespace kelo::test {

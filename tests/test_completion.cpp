@@ -1,6 +1,6 @@
 // The end of a level: the test after each key, the three-line text, the sound, the next level.
 #include "game/elapsed.h"
-#include "game_fixture.h"
+#include "support/game_fixture.h"
 
 namespace kelo::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "game_fixture.h"
-#include "invariants.h"
+#include "support/game_fixture.h"
+#include "support/invariants.h"
 
 namespace kelo::test {
 namespace {

@@ -16,7 +16,7 @@
 #include <regex>
 
 #include "bench/reference_solver.h"
-#include "game_fixture.h"
+#include "support/game_fixture.h"
 #include "tools/level_check.h"
 #include "tools/solver.h"
 

@@ -1,7 +1,7 @@
 // The level loader against real files: record arithmetic, characters, fall-backs, the open file.
 #include <filesystem>
 
-#include "game_fixture.h"
+#include "support/game_fixture.h"
 
 namespace kelo::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "commands/handlers.h"
-#include "invariants.h"
+#include "support/invariants.h"
 #include "ui/launch.h"
 
 namespace kelo::test {

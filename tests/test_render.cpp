@@ -5,7 +5,7 @@
 #include <QImage>
 #include <cstdlib>
 
-#include "levels_util.h"
+#include "support/levels_util.h"
 #include "tools/art.h"
 #include "tools/render.h"
 

@@ -1,5 +1,5 @@
 // The key handler: switching, the guards and slides of both pieces, rings, drawing and counting.
-#include "game_fixture.h"
+#include "support/game_fixture.h"
 
 namespace kelo::test {
 namespace {

@@ -21,7 +21,7 @@
 #include <functional>
 #include <map>
 
-#include "levels_util.h"
+#include "support/levels_util.h"
 #include "tools/art.h"
 #include "ui/application.h"
 #include "ui/keys.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "invariants.h"
+#include "support/invariants.h"
 
 namespace {
 
