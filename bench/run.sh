@@ -15,10 +15,9 @@ cleanup() {
 trap cleanup EXIT
 
 # An X server and a sound server of our own, as a desktop has.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
-PIDS+=($!)
-for _ in $(seq 100); do [[ -s $WORK/display ]] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$WORK/display")"
+source "$ROOT/tools/xvfb.sh"
+xvfb_start "$WORK" || { echo "bench: Xvfb did not start: $(cat "$WORK/xvfb.log")" >&2; exit 1; }
+PIDS+=("$XVFB_PID")
 export XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix >/dev/null 2>&1 ||

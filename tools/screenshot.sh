@@ -6,12 +6,10 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build}" && pwd)
 OUT=$ROOT/docs/screenshot.png
 WORK=$(mktemp -d)
-trap 'kill "$GAME" "$XVFB" 2>/dev/null || true; rm -rf "$WORK"' EXIT
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
-XVFB=$!
-for _ in $(seq 100); do [[ -s $WORK/display ]] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$WORK/display")"
+GAME="" XVFB_PID=""
+trap 'kill $GAME $XVFB_PID 2>/dev/null || true; rm -rf "$WORK"' EXIT
+source "$ROOT/tools/xvfb.sh"
+xvfb_start "$WORK" || { echo "screenshot: Xvfb did not start: $(cat "$WORK/xvfb.log")" >&2; exit 1; }
 
 # A copy of the build's game and files, so that the picture is the shipped level 1.
 cp "$BUILD/kelo" "$ROOT/levels.txt" "$ROOT/assets/Ding.wav" "$ROOT/assets/End.wav" "$WORK/"

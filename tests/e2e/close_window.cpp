@@ -3,26 +3,19 @@
 // Usage: kelo_close_window WINDOW_ID
 #include <X11/Xlib.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kelo_close_window WINDOW_ID\n");
-        return 2;
-    }
     Display* display = XOpenDisplay(nullptr);
-    if (!display) return 2;
-    const Window window = std::strtoul(argv[1], nullptr, 0);
+    if (argc != 2 || !display) return 2;
     XEvent event{};
     event.xclient.type = ClientMessage;
-    event.xclient.window = window;
+    event.xclient.window = std::strtoul(argv[1], nullptr, 0);
     event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XSync(display, False);
+    XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
     XCloseDisplay(display);
     return 0;
 }

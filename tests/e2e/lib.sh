@@ -1,17 +1,15 @@
 # Helpers for the end-to-end tests: an X server of their own, the game in a folder of its own,
 # keys through xdotool and captures through ImageMagick.
 set -euo pipefail
-
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$E2E_ROOT/tools/xvfb.sh"
 WORK=$(mktemp -d /tmp/kelo-e2e.XXXXXX)
-GAME_PID=""
-XVFB_PID=""
-# Polls of 50 ms before a wait gives up; slower runs (valgrind) raise it.
-POLLS=${POLLS:-100}
-# How the game is started: valgrind puts itself in front.
-LAUNCHER=${LAUNCHER:-}
-
-PULSE_PID=""
+GAME_DIR=$WORK/game GAME_PID="" XVFB_PID="" PULSE_PID="" WIN="" MENU=0 S=1
+# Polls of 50 ms before a wait gives up (slower runs raise it), and what goes in front of the game.
+POLLS=${POLLS:-100} LAUNCHER=${LAUNCHER:-}
+# Rows of levels: a wall all along, an empty row, and a level of two rings, the ball and the square.
+W=1111111111111111 F=1000000000000001
+LEVEL_A=($W 1300000200000001 $F $F 1000000000000021 $F $F 1000000000000041 $W)
 
 cleanup() {
   # The test's result is decided before this: nothing here may change it.
@@ -30,194 +28,105 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A PulseAudio server of the test's own with a null sink (null.monitor records what it plays), in
-# a runtime folder and home under $WORK, stopped at exit.
-start_pulse() {
-  command -v pulseaudio >/dev/null || fail "pulseaudio is not installed"
-  export XDG_RUNTIME_DIR="$WORK/runtime"
-  export HOME="$WORK/home"
-  mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
-  pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
-    --log-target=file:"$WORK/pulse.log" || fail "pulseaudio did not start"
-  PULSE_PID=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null || true)
-  for _ in $(seq "$POLLS"); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-}
-
 fail() {
   echo "FAIL: $*" >&2
   [[ -s $WORK/game.log ]] && { echo "the game printed:" >&2; tail -n 20 "$WORK/game.log" >&2; }
   # import waits for a click when the window is gone: only a live window, and never for long.
-  if [[ -n ${WIN:-} ]] && xdotool getwindowname "$WIN" >/dev/null 2>&1; then
-    timeout 10 import -window "$WIN" "/tmp/kelo-e2e-failure.png" 2>/dev/null || true
+  if [[ -n $WIN ]] && xdotool getwindowname "$WIN" >/dev/null 2>&1; then
+    timeout 10 import -window "$WIN" /tmp/kelo-e2e-failure.png 2>/dev/null || true
   fi
   exit 1
 }
 
-start_x() {
-  # Tests run side by side: each picks its display number under a lock, and a server that does
-  # not answer is replaced by another.
-  local fd_file="$WORK/display" attempt
-  exec 9>/tmp/kelo-e2e-xvfb.lock
-  flock 9
-  for attempt in 1 2 3 4 5; do
-    : >"$fd_file"
-    # -noreset: without it the server resets when its last client leaves, and a client that
-    # connects in that moment (the game, just after the check below) is refused.
-    Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$fd_file" 9>&- >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 100); do
-      [[ -s $fd_file ]] && break
-      kill -0 "$XVFB_PID" 2>/dev/null || break
-      sleep 0.05
-    done
-    if [[ -s $fd_file ]]; then
-      export DISPLAY=":$(head -n1 "$fd_file")"
-      sleep 0.2
-      if kill -0 "$XVFB_PID" 2>/dev/null && xdotool getdisplaygeometry >/dev/null 2>&1; then
-        flock -u 9
-        exec 9>&-
-        return 0
-      fi
-    fi
-    kill "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-    sleep "0.$((RANDOM % 9 + 1))"
-  done
-  fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+# until_ok COMMAND...: COMMAND succeeds within the polls.
+until_ok() { local i; for ((i = 0; i < POLLS; i++)); do "$@" && return 0; sleep 0.05; done; return 1; }
+
+# A runtime folder and home of the test's own; with "pulse", a PulseAudio server there with a null
+# sink (null.monitor records what it plays), stopped at exit.
+session_dirs() {
+  export XDG_RUNTIME_DIR=$WORK/runtime HOME=$WORK/home
+  mkdir -p "$XDG_RUNTIME_DIR/pulse" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR/pulse"
+  [[ ${1:-} == pulse ]] || return 0
+  pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
+    --log-target=file:"$WORK/pulse.log" || fail "pulseaudio did not start"
+  PULSE_PID=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null || true)
+  until_ok pactl info >/dev/null 2>&1 || true
 }
 
-# start_game KELO LEVELS_FILE [WAV_FOLDER]: the program, copied into GAME_DIR with the given levels
-# (none when LEVELS_FILE is empty).
-GAME_DIR=${GAME_DIR:-$WORK/game}
+start_x() { xvfb_start "$WORK" "${1:-}" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"; }
+
+# start_game KELO [LEVELS_FILE [SOUNDS_FOLDER]]: the program copied into GAME_DIR with those files,
+# started from another folder.
 start_game() {
-  local kelo=$1 levels=$2
   mkdir -p "$GAME_DIR"
-  [[ -e $GAME_DIR/kelo ]] || cp "$kelo" "$GAME_DIR/kelo"
-  if [[ -n $levels ]]; then cp "$levels" "$GAME_DIR/levels.txt"; fi
-  if [[ -n ${3:-} && ! -e $GAME_DIR/Ding.wav ]]; then cp "$3/Ding.wav" "$3/End.wav" "$GAME_DIR/"; fi
+  cp -n "$1" "$GAME_DIR/kelo"
+  [[ -z ${2:-} ]] || cp "$2" "$GAME_DIR/levels.txt"
+  [[ -z ${3:-} ]] || cp "$3/Ding.wav" "$3/End.wav" "$GAME_DIR/"
   launch "$GAME_DIR/kelo" "$WORK"
 }
 
-# launch PROGRAM FOLDER: starts PROGRAM from FOLDER and waits for its window.
+# launch PROGRAM FOLDER: starts PROGRAM from FOLDER and waits for its window; MENU is then the
+# height of the menu bar above the client area of 415 pixels (times the scale S).
 launch() {
   # shellcheck disable=SC2086
   (cd "$2" && exec setsid $LAUNCHER "$1" >"$WORK/game.log" 2>&1) &
   GAME_PID=$!
-  WIN=""
-  for _ in $(seq "$POLLS"); do
-    WIN=$(xdotool search --onlyvisible --name '^Kelo - Niveau' 2>/dev/null | head -n1 || true)
-    [[ -n $WIN ]] && break
-    kill -0 "$GAME_PID" 2>/dev/null ||
-      fail "the game ended at launch: $(cat "$WORK/game.log"); X server on $DISPLAY: $(
-        kill -0 "$XVFB_PID" 2>/dev/null && echo running || echo gone) $(tail -n 5 "$WORK/xvfb.log" 2>/dev/null)"
-    sleep 0.05
-  done
-  [[ -n $WIN ]] || fail "no game window"
+  until_ok found '^Kelo - Niveau' || fail "no game window; X server: $(tail -n 5 "$WORK/xvfb.log")"
+  WIN=$FOUND MENU=$(($(size | cut -dx -f2) - 415 * S))
   focus
 }
-
-stop_game() {
-  kill -- -"$GAME_PID" 2>/dev/null || true
-  wait "$GAME_PID" 2>/dev/null || true
-  GAME_PID=""
+# found PATTERN: a window whose title matches is shown (its id in FOUND); fails at once if the game
+# has ended.
+found() {
+  kill -0 "$GAME_PID" 2>/dev/null || fail "the game has ended"
+  FOUND=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+  [[ -n $FOUND ]]
 }
-
+stop_game() { kill -9 -- -"$GAME_PID" 2>/dev/null || true; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""; }
+size() { xdotool getwindowgeometry "$WIN" | awk '/Geometry/ {print $2}'; }
 focus() { xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN"; }
-
-title() { xdotool getwindowname "$WIN"; }
-
-# wait_title TEXT: the window title becomes TEXT within a few seconds.
-wait_title() {
-  for _ in $(seq "$POLLS"); do
-    [[ $(title) == "$1" ]] && return 0
-    sleep 0.05
-  done
-  fail "title is '$(title)', expected '$1'"
+key() { focus; xdotool key --delay 30 "$@"; }
+titled() { [[ $(xdotool getwindowname "$WIN") == "$1" ]]; }
+# level N [KEY...]: after the keys, the title names level N.
+level() {
+  (($# < 2)) || key "${@:2}"
+  until_ok titled "Kelo - Niveau $1" || fail "title is '$(xdotool getwindowname "$WIN")', not level $1"
 }
 
-key() {
-  focus
-  xdotool key --delay 30 "$@"
-}
-
-# wait_box TITLE: a modal box of that title is shown; prints its window id.
-wait_box() {
-  local id="" pattern
-  pattern="^$(printf '%s' "$1" | sed 's/[.?]/\\&/g')\$"
-  for _ in $(seq "$POLLS"); do
-    id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
-    [[ -n $id ]] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  fail "no box titled '$1'"
-}
-
-# close_box ID: Return on the box, then the main window has the keyboard again.
-close_box() {
-  xdotool windowfocus --sync "$1" 2>/dev/null || true
-  xdotool key Return
-  local pattern
-  pattern="^$(printf '%s' "$2" | sed 's/[.?]/\\&/g')\$"
-  for _ in $(seq "$POLLS"); do
-    xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1 || { focus; return 0; }
-    sleep 0.05
-  done
-  fail "box '$2' did not close"
-}
-
-# go_to_level TEXT: Ctrl+A, TEXT typed into the box, Return.
-go_to_level() {
-  key ctrl+a
-  local box
-  box=$(wait_box "Kelo...")
-  xdotool windowfocus --sync "$box" 2>/dev/null || true
-  xdotool type --delay 30 "$1"
-  xdotool key Return
+# box OPEN TITLE [KEY...]: after the keys OPEN (none if empty) in the game window, a box of that
+# title shows; the keys (Return by default) go to it, it closes, and the game has the keyboard again.
+box() {
+  local title="^${2//./\\.}\$"
+  [[ -z $1 ]] || key $1
+  until_ok found "$title" || fail "no box $title"
+  xdotool windowfocus --sync "$FOUND" 2>/dev/null || true
+  (($# > 2)) || set -- "$@" Return
+  xdotool key --delay 30 "${@:3}"
+  until_ok eval '! found "$title"' || fail "box $title did not close"
   focus
 }
 
-capture() { timeout 10 import -window "$WIN" "$WORK/shot.png" || fail "cannot capture the window"; }
-
-# client_y: the height of the menu bar above the 415-pixel client area.
-menu_height() { echo $(($(xdotool getwindowgeometry "$WIN" | awk '/Geometry/ {split($2, a, "x"); print a[2]}') - 415)); }
-
-# tile_at X Y CODE: the 40 x 40 square at client pixel (X, Y) of the last capture is tile CODE exactly.
-tile_at() {
-  local x=$1 y=$(($2 + MENU)) code=$3 diff
-  convert "$WORK/shot.png" -crop "40x40+$x+$y" +repage "$WORK/crop.png"
-  diff=$(compare -metric AE "$WORK/crop.png" "$E2E_ROOT/assets/tile$code.bmp" null: 2>&1 || true)
-  [[ $diff == 0 ]] || fail "at ($1, $2) the screen differs from tile $code in $diff pixels"
+# differs X Y WHAT: in the last capture, at client pixel (X, Y) unscaled, the square of a tile
+# differs from tile WHAT (scaled by S, pixel for pixel), or the pixel (an S x S block) from the
+# colour WHAT (#RRGGBB): prints how.
+differs() {
+  local n=40 got
+  if [[ $3 == '#'* ]]; then n=1 && convert -size "${S}x$S" "xc:$3" "$WORK/want.png"
+  else convert "$E2E_ROOT/assets/tile$3.bmp" -scale "$((100 * S))%" "$WORK/want.png"; fi
+  convert "$WORK/shot.png" -crop "$((n * S))x$((n * S))+$(($1 * S))+$(($2 * S + MENU))" +repage "$WORK/crop.png"
+  got=$(compare -metric AE "$WORK/crop.png" "$WORK/want.png" null: 2>&1 || true)
+  [[ $got == 0 ]] || echo "at ($1, $2) $got pixels differ from $3; "
 }
 
-# wait_tile X Y CODE: captures until the tile shows, for slides still under way.
-wait_tile() {
-  for _ in $(seq "$POLLS"); do
-    capture
-    if (convert "$WORK/shot.png" -crop "40x40+$1+$(($2 + MENU))" +repage "$WORK/crop.png" &&
-        [[ $(compare -metric AE "$WORK/crop.png" "$E2E_ROOT/assets/tile$3.bmp" null: 2>&1 || true) == 0 ]]); then
-      return 0
-    fi
-    sleep 0.05
-  done
-  tile_at "$@"
+# shows X Y WHAT...: a fresh capture shows each (X, Y, WHAT); BAD says what it does not.
+shows() {
+  timeout 10 import -window "$WIN" "$WORK/shot.png" || fail "cannot capture the window"
+  BAD=""
+  while (($#)); do BAD+=$(differs "$1" "$2" "$3") && shift 3; done
+  [[ -z $BAD ]]
 }
+# screen X Y WHAT...: the window comes to show them (slides may still be under way).
+screen() { until_ok shows "$@" || fail "$BAD"; }
 
-# pixel_is X Y RRGGBB: one client pixel of the last capture.
-pixel_is() {
-  local got
-  got=$(convert "$WORK/shot.png" -format "%[hex:p{$1,$(($2 + MENU))}]" info: | cut -c1-6)
-  [[ ${got^^} == "${3^^}" ]] || fail "pixel ($1, $2) is $got, expected $3"
-}
-
-# level_file ROW...: a level file from groups of nine rows, CR LF line ends.
-level_file() {
-  local out=$1
-  shift
-  : >"$out"
-  local n=0
-  for row in "$@"; do
-    printf '%s\r\n' "$row" >>"$out"
-    n=$((n + 1))
-    if ((n % 9 == 0)); then printf '\r\n' >>"$out"; fi
-  done
-}
+# level_file FILE ROW...: a level file from groups of nine rows, CR LF line ends.
+level_file() { printf '%s\r\n' "${@:2}" | awk '{ print } NR % 9 == 0 { print "\r" }' >"$1"; }
