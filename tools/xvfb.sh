@@ -1,13 +1,14 @@
+# shellcheck shell=bash
 # An X server of the caller's own, for the end-to-end tests, tools/screenshot.sh and bench/run.sh.
 # Sourced. xvfb_start FOLDER [SCREEN]: starts Xvfb, exports DISPLAY and sets XVFB_PID; returns 1,
 # with the server's words in FOLDER/xvfb.log, when no server would answer.
 xvfb_start() {
-  local fd_file=$1/display attempt
+  local fd_file=$1/display
   # Callers run side by side: each picks its display number under a lock, and a server that does
   # not answer is replaced by another.
   exec 9>/tmp/kelo-xvfb.lock
   flock 9
-  for attempt in 1 2 3 4 5; do
+  for _ in 1 2 3 4 5; do
     : >"$fd_file"
     # -noreset: without it the server resets when its last client leaves, and a client that
     # connects in that moment (the game, just after the check below) is refused.

@@ -27,6 +27,4 @@ before=($(counts "$PID"))
 sleep 10
 after=($(counts "$PID"))
 sw=$((after[0] - before[0])) cpu=$(((after[1] + after[2] - before[1] - before[2]) * 1000 / $(getconf CLK_TCK)))
-echo "idle 10 s: $sw context switches, $cpu ms of CPU"
 ((sw < 20 && cpu < 20)) || fail "$sw context switches and $cpu ms of CPU in 10 s of idle"
-echo "e2e idle: 1 passed, 0 failed"

@@ -7,7 +7,7 @@ P=$WORK/prefix PROG=lib/games/kelo DATA=share/games/kelo
 cmake --install "$1" --prefix "$P" >"$WORK/install.log" || fail "install: $(cat "$WORK/install.log")"
 APP=$(sed -n 's|.*<id>\(.*\)</id>.*|\1|p' "$P"/share/metainfo/*.metainfo.xml)
 desktop=$P/share/applications/$APP.desktop metainfo=$P/share/metainfo/$APP.metainfo.xml
-for f in $PROG/kelo $DATA/levels.txt $DATA/Ding.wav $DATA/End.wav bin/kelo-levels share/man/man6/kelo.6.gz \
+for f in $PROG/kelo $DATA/Ding.wav $DATA/End.wav bin/kelo-levels share/man/man6/kelo.6.gz \
          share/man/man1/kelo-levels.1.gz share/doc/kelo/copyright share/doc/kelo/changelog.gz; do
   [[ -f $P/$f ]] || fail "$f is not installed"
 done
@@ -18,9 +18,8 @@ for f in levels.txt Ding.wav End.wav; do
   [[ $(readlink "$P/$PROG/$f") == ../../../$DATA/$f ]] || fail "$PROG/$f is not a link to $DATA"
 done
 cmp -s "$P/$PROG/levels.txt" "$E2E_ROOT/levels.txt" || fail "the installed levels differ from the shipped ones"
-for size in 16 32 48 64 128 256; do
-  [[ $(identify -format '%wx%h' "$P/share/icons/hicolor/${size}x$size/apps/$APP.png") == "${size}x$size" ]] || fail "$size px icon"
-done
+icons=$(identify -format '%wx%h ' "$P"/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/"$APP".png)
+[[ $icons == "16x16 32x32 48x48 64x64 128x128 256x256 " ]] || fail "icons of $icons"
 gzip -t "$P/share/man/man6/kelo.6.gz" "$P/share/doc/kelo/changelog.gz" || fail "compressed documents"
 man --warnings -l "$P/share/man/man6/kelo.6.gz" 2>&1 >/dev/null | grep . && fail "kelo.6 has roff warnings"
 man -l "$P/share/man/man6/kelo.6.gz" 2>/dev/null | grep -q 'levels.txt' || fail "kelo.6 does not tell of the level file"
@@ -29,15 +28,11 @@ man -l "$P/share/man/man6/kelo.6.gz" 2>/dev/null | grep -q 'levels.txt' || fail 
 # StartupWMClass is the window class that session.sh checks.
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net --pedantic "$metainfo" >"$WORK/as.log" 2>&1 || fail "appstreamcli: $(cat "$WORK/as.log")"
-for line in Name=Kelo 'Comment=Un petit jeu de stratégie...' 'Categories=Game;LogicGame;' "Icon=$APP" StartupWMClass=Kelo; do
-  grep -qxF "$line" "$desktop" || fail "the desktop entry lacks $line"
-done
-for line in '<project_license>GPL-3.0-or-later</project_license>' '<release version="1.00"'; do
-  grep -qF "$line" "$metainfo" || fail "the metainfo lacks $line"
-done
+(($(grep -cxF -e Name=Kelo -e 'Comment=Un petit jeu de stratégie...' -e 'Categories=Game;LogicGame;' -e "Icon=$APP" \
+  -e StartupWMClass=Kelo "$desktop") == 5)) || fail "the desktop entry lacks a line: $(cat "$desktop")"
+(($(grep -cF -e '<project_license>GPL-3.0-or-later</project_license>' -e '<release version="1.00"' "$metainfo") == 2)) ||
+  fail "the metainfo lacks the licence or the release"
 objcopy -O binary --only-section=.kelo.version "$P/$PROG/kelo" "$WORK/version.bin"
-for field in FileVersion=1.00 ProductVersion=1.00 Language=French ProductName=Kelo FileDescription=Kelo \
-             'Comments=Un petit jeu de stratégie...'; do
-  tr '\0' '\n' <"$WORK/version.bin" | grep -qxF "$field" || fail "version information lacks $field"
-done
-echo "e2e install: 1 passed, 0 failed"
+(($(tr '\0' '\n' <"$WORK/version.bin" | grep -cxF -e FileVersion=1.00 -e ProductVersion=1.00 -e Language=French \
+  -e ProductName=Kelo -e FileDescription=Kelo -e 'Comments=Un petit jeu de stratégie...') == 6)) ||
+  fail "the version information lacks a field: $(tr '\0' ' ' <"$WORK/version.bin")"

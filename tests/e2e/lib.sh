@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for the end-to-end tests: an X server of their own, the game in a folder of its own,
 # keys through xdotool and captures through ImageMagick.
 set -euo pipefail
@@ -15,14 +16,11 @@ cleanup() {
   # The test's result is decided before this: nothing here may change it.
   set +e
   # The game runs in a process group of its own, with whatever launched it.
-  [[ -n $GAME_PID ]] && { kill -- -"$GAME_PID" 2>/dev/null || kill "$GAME_PID" 2>/dev/null; }
-  [[ -n $XVFB_PID ]] && kill "$XVFB_PID" 2>/dev/null
+  [[ -n $GAME_PID ]] && { kill -- -"$GAME_PID" || kill "$GAME_PID"; } 2>/dev/null
+  kill "$XVFB_PID" "$PULSE_PID" 2>/dev/null
   # The sound server writes in $WORK until it has ended: wait for it before removing the folder.
-  if [[ -n $PULSE_PID ]]; then
-    kill "$PULSE_PID" 2>/dev/null
-    for _ in $(seq 100); do kill -0 "$PULSE_PID" 2>/dev/null || break; sleep 0.02; done
-    kill -9 "$PULSE_PID" 2>/dev/null
-  fi
+  for _ in $(seq 100); do kill -0 "$PULSE_PID" 2>/dev/null || break; sleep 0.02; done
+  kill -9 "$PULSE_PID" 2>/dev/null
   rm -rf "$WORK" 2>/dev/null || { sleep 0.2; rm -rf "$WORK" 2>/dev/null; }
   return 0
 }
@@ -30,11 +28,9 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
-  [[ -s $WORK/game.log ]] && { echo "the game printed:" >&2; tail -n 20 "$WORK/game.log" >&2; }
+  [[ ! -s $WORK/game.log ]] || { echo "the game printed:" && tail -n 20 "$WORK/game.log"; } >&2
   # import waits for a click when the window is gone: only a live window, and never for long.
-  if [[ -n $WIN ]] && xdotool getwindowname "$WIN" >/dev/null 2>&1; then
-    timeout 10 import -window "$WIN" /tmp/kelo-e2e-failure.png 2>/dev/null || true
-  fi
+  ! xdotool getwindowname "${WIN:-none}" >/dev/null 2>&1 || timeout 10 import -window "$WIN" /tmp/kelo-e2e-failure.png
   exit 1
 }
 
@@ -58,8 +54,7 @@ start_x() { xvfb_start "$WORK" "${1:-}" || fail "Xvfb did not start: $(cat "$WOR
 # start_game KELO [LEVELS_FILE [SOUNDS_FOLDER]]: the program copied into GAME_DIR with those files,
 # started from another folder.
 start_game() {
-  mkdir -p "$GAME_DIR"
-  cp -n "$1" "$GAME_DIR/kelo"
+  mkdir -p "$GAME_DIR" && cp -n "$1" "$GAME_DIR/kelo"
   [[ -z ${2:-} ]] || cp "$2" "$GAME_DIR/levels.txt"
   [[ -z ${3:-} ]] || cp "$3/Ding.wav" "$3/End.wav" "$GAME_DIR/"
   launch "$GAME_DIR/kelo" "$WORK"
@@ -86,11 +81,10 @@ stop_game() { kill -9 -- -"$GAME_PID" 2>/dev/null || true; wait "$GAME_PID" 2>/d
 size() { xdotool getwindowgeometry "$WIN" | awk '/Geometry/ {print $2}'; }
 focus() { xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN"; }
 key() { focus; xdotool key --delay 30 "$@"; }
-titled() { [[ $(xdotool getwindowname "$WIN") == "$1" ]]; }
 # level N [KEY...]: after the keys, the title names level N.
 level() {
   (($# < 2)) || key "${@:2}"
-  until_ok titled "Kelo - Niveau $1" || fail "title is '$(xdotool getwindowname "$WIN")', not level $1"
+  until_ok eval "[[ \$(xdotool getwindowname \$WIN) == 'Kelo - Niveau $1' ]]" || fail "title is '$(xdotool getwindowname "$WIN")', not level $1"
 }
 
 # box OPEN TITLE [KEY...]: after the keys OPEN (none if empty) in the game window, a box of that
@@ -125,8 +119,12 @@ shows() {
   while (($#)); do BAD+=$(differs "$1" "$2" "$3") && shift 3; done
   [[ -z $BAD ]]
 }
-# screen X Y WHAT...: the window comes to show them (slides may still be under way).
-screen() { until_ok shows "$@" || fail "$BAD"; }
+# screen [KEYS] X Y WHAT...: after the keys, the window comes to show them (slides may still be
+# under way).
+screen() {
+  [[ $1 == [0-9]* ]] || { key $1 && shift; }
+  until_ok shows "$@" || fail "$BAD"
+}
 
 # level_file FILE ROW...: a level file from groups of nine rows, CR LF line ends.
 level_file() { printf '%s\r\n' "${@:2}" | awk '{ print } NR % 9 == 0 { print "\r" }' >"$1"; }

@@ -16,13 +16,11 @@ level_file "$WORK/levels.txt" $W 1321000000000001 $F $F 1000000200000001 $F $F 1
 # lane N: its share of the launches and closes on an X server of its own; prints one line per
 # close: the delay after the key in ms, and the time to exit in ms (-1: it hung).
 lane() {
-  local i start ended=-1
   GAME_DIR=$WORK/lane$1
   trap 'stop_game; kill "$XVFB_PID" 2>/dev/null' EXIT
   start_x
-  mkdir -p "$GAME_DIR"
   # Earlier builds kept their sounds in a module beside the program: run against one, it comes too.
-  cp -r "$KELO" "$WORK/levels.txt" "$ASSETS/Ding.wav" "$ASSETS/End.wav" $(ls -d "$(dirname "$KELO")/modules" 2>/dev/null) "$GAME_DIR/"
+  mkdir -p "$GAME_DIR" && cp -r "$KELO" "$WORK/levels.txt" "$ASSETS/Ding.wav" "$ASSETS/End.wav" $(ls -d "$(dirname "$KELO")/modules" 2>/dev/null) "$GAME_DIR/"
   for ((i = $1; i < RUNS; i += LANES)); do
     launch "$GAME_DIR/kelo" "$GAME_DIR"
     xdotool key Right
@@ -40,7 +38,5 @@ lane() {
 for ((n = 0; n < LANES; n++)); do (lane "$n" >"$WORK/lane$n.out" 2>"$WORK/lane$n.err") & done
 wait
 cat "$WORK"/lane*.out >"$WORK/all"
-echo "closes: $(wc -l <"$WORK/all"), slowest exit: $(awk '$2 > m { m = $2 } END { print m + 0 }' "$WORK/all") ms"
-(($(wc -l <"$WORK/all") == RUNS)) || fail "not every close ran: $(tail -n 5 "$WORK"/lane*.err)"
+(($(wc -l <"$WORK/all") == RUNS)) || fail "$(wc -l <"$WORK/all") closes of $RUNS ran: $(tail -n 5 "$WORK"/lane*.err)"
 ! grep -E ' -1$' "$WORK/all" || fail "closes that left the process running (delay, -1) above"
-echo "e2e quit race: 1 passed, 0 failed"

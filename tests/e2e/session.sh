@@ -54,12 +54,10 @@ slide_right() {
   key Right &
   for i in {1..12}; do timeout 10 import -window "$WIN" "$WORK/frame$i.png"; done
   wait $!
-  sleep 1
-  kill "$rec"
+  sleep 1 && kill "$rec"
   LOUDEST=$(od -An -td2 -v -w2 "$WORK/rec.raw" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m + 0 }')
   SEEN=$(for i in {1..12}; do convert "$WORK/frame$i.png" -crop "640x1+0+$((52 + MENU))" +repage -depth 8 txt:-; done |
     awk -F'[,:]' '/#00FF00/ && $1 % 40 == 14 && $1 > 80 && $1 < 560 { print int($1 / 40) + 1 }' | sort -un | tr '\n' ' ')
-  echo "heard up to $LOUDEST, ball seen at columns: ${SEEN:-none}"
   (($1 ? LOUDEST > 3000 : LOUDEST < 100)) && [[ $1 == 1 && -n $SEEN || $1 == 0 && -z $SEEN ]] ||
     fail "with Son and Animation at $1, loudest sample $LOUDEST, the ball seen between its ends at: $SEEN"
 }
@@ -77,7 +75,6 @@ quit_game
 
 # 2. Levels of our own: play, the commands and the boxes change nothing in the folder.
 level_file "$GAME_DIR/levels.txt" "${LEVEL_A[@]}" $W 1300000000000021 $F $F $F $F $F 1400000000000001 $W "${LEVEL_A[@]}"
-cp "$GAME_DIR/levels.txt" "$WORK/levels.txt"
 before=$(snapshot)
 # After the menus were used from the keyboard, or after a lone Alt, Space and the arrows still
 # reach the game: once the menu bar kept the keyboard with nothing highlighted.
@@ -101,22 +98,17 @@ screen 0 0 1 40 40 3 280 40 2 560 280 4 80 80 0 580 361 3 579 360 '#FFFFFF' 579 
 # the ball seen between its ends. With Animation and Son unchecked, silent and drawn at its ends.
 slide_right 1
 screen 560 40 3 40 40 0 280 40 0
-key ctrl+r
-screen 40 40 3 280 40 2 560 40 0
+screen ctrl+r 40 40 3 280 40 2 560 40 0
 key ctrl+o ctrl+w
 slide_right 0
 screen 560 40 3 280 40 0
 level 1 ctrl+o ctrl+w
 
 # Space shows the square in the selection box, inside its bevel; again, the ball.
-key space
-screen 580 361 4 579 360 '#FFFFFF' 620 401 '#000000'
-key space
-screen 580 361 3
-# The ball goes down onto the last ring: the end box, over the board as the move left it.
-key Down
-until_ok found "^Kelo\.\.\.$" || fail "no end box"
-screen 560 160 0
+screen space 580 361 4 579 360 '#FFFFFF' 620 401 '#000000'
+screen space 580 361 3
+# The ball goes down onto the last ring, and takes it: the end box.
+screen Down 560 160 0
 box "" "Kelo..."
 level 2
 screen 40 40 3 560 40 2 40 280 4
@@ -132,8 +124,7 @@ level 3
 box ctrl+a "Kelo..." Escape
 level 3
 # F1: the help box over the same board.
-key Right
-screen 560 40 3
+screen Right 560 40 3
 box F1 "Pour jouer à Kelo..."
 screen 560 40 3
 # An access key opens the Jeu menu, and N in it is Nouveau; Aide > A propos with the arrow keys.
@@ -142,5 +133,3 @@ box "alt+a sleep $PAUSE key Up Return" "Infos inutiles sur Kelo..."
 level 1
 quit_game
 [[ $(snapshot) == "$before" ]] || fail "the folder changed: $(diff <(echo "$before") <(snapshot))"
-cmp -s "$WORK/levels.txt" "$GAME_DIR/levels.txt" || fail "levels.txt changed"
-echo "e2e session ($MODE): 1 passed, 0 failed"

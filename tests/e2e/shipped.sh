@@ -19,11 +19,8 @@ win() {
   done < <(sed -n "$1{s/^level [0-9]*: [0-9]* //; s/;.*//; s/, /\n/g; p}" <<<"$solutions")
   box "${keys[*]}" "Kelo..."
 }
-win 1
-win 2
-win 3
+for n in 1 2 3; do win $n; done
 # shellcheck disable=SC2046
 box ctrl+a "Kelo..." $(grep -o . <<<"$last") Return
 win "$last"
 level 1
-echo "e2e shipped levels: 1 passed, 0 failed"
