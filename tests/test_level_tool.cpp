@@ -76,7 +76,8 @@ TEST_F(Solver, AgreesWithThePlainSearchAndTheGame) {
         for (bool squareMoves : {true, false}) {
             const Solution fast = Solve(*LevelPuzzle(level, 1), {squareMoves, 5000});
             const bench::ReferenceResult plain = bench::ReferenceSolve(*LevelPuzzle(level, 1), squareMoves, 5000);
-            ASSERT_EQ(std::make_tuple(fast.outcome, fast.states, int(fast.moves.size())), std::make_tuple(plain.outcome, plain.states, plain.moves)) << level;
+            ASSERT_EQ(std::make_tuple(fast.outcome, fast.states, int(fast.moves.size())), std::make_tuple(plain.outcome, plain.states, plain.moves))
+                << level;
             ++outcomes[fast.outcome];
             // A level with no ring is won by any first key, which is no move of the solution.
             EXPECT_TRUE(fast.moves.empty() || winsInTheGame(level, fast.moves)) << level;
@@ -107,7 +108,8 @@ TEST(Analyse, FiguresOfBoardsWorkedOutByHand) {
         {"two orders", {W, W, W, W, "1020000300002001", W, W, "1111111111111141", W}, 2, 2, 0, 0, 5, 0, false, 1, {}, "mashable, no way to fail"},
         // The wall between ball and ring makes the way round; the one in the open changes nothing.
         {"inert wall", {W, "1300100200000001", "1000000000000001", "1000000000000001", "1000000001000001", "1000000000000001",
-                        "1000000000000001", "1000000000000041", W}, 4, 1, 0, 3, -1, 0, false, -1, P{{5, 10}}, "mashable, no way to fail, inert walls"},
+                        "1000000000000001", "1000000000000041", W},
+         4, 1, 0, 3, -1, 0, false, -1, P{{5, 10}}, "mashable, no way to fail, inert walls"},
         // Only the square moves, between five cells.
         {"walled in", {W, "1312000000000001", "1110000000000041", W, W, W, W, W, W}, -1, 0, -1, -1, 5, 5, true, 0, {}, "unsolvable"},
     };
@@ -220,7 +222,8 @@ TEST(LevelTool, HugeFilesAndSearchesStayWithinMemory) {
     folder.Write("rings.txt", Walled({"22222222222222", "22222222242222", "22221222222222", "22112222222222", "22213222212122",
                                       "22222222222222", "22222222222222"}));
     run = Tool(folder, "solve @rings.txt", 300);
-    EXPECT_TRUE(run.status == 1 && std::regex_match(run.out, std::regex("level 1: unknown \\(gave up after [0-9]+ states\\)\n"))) << run.out << run.err;
+    EXPECT_TRUE(run.status == 1 && std::regex_match(run.out, std::regex("level 1: unknown \\(gave up after [0-9]+ states\\)\n")))
+        << run.out << run.err;
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ TEST(Render, TheBoardIsTheGamesTilesAtTheirCells) {
         const char ch = kPicture[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)];
         const art::TilePixels tile = art::Tile(ch >= '0' && ch <= '4' ? ch - '0' : 0);
         for (std::size_t i = 0; i < tile.size(); ++i)
-            ASSERT_EQ(image->pixel(PixelX(c) + int(i) % art::kTile, PixelY(r) + int(i) / art::kTile) & 0xFFFFFF, tile[i]) << "row " << r << ", column " << c;
+            ASSERT_EQ(image->pixel(PixelX(c) + int(i) % art::kTile, PixelY(r) + int(i) / art::kTile) & 0xFFFFFF, tile[i])
+                << "row " << r << ", column " << c;
     }
     EXPECT_FALSE(RenderLevel(Record({W, "1370000000000021"}), 1));  // the game cannot load it: no picture
 }
@@ -35,7 +36,8 @@ TEST(Render, CommandLineDrawsALevelWithItsSolutionAndTheSheet) {
     folder.Write("levels.txt", Record(kPicture) + Record(kPicture) + Record(kPicture) + Record(kPicture) + Record(kPicture));
     ::unsetenv("QT_QPA_PLATFORM");  // no display, and no platform asked for
     for (std::string args : {"--level 5 --solution -o solution.png", "-o sheet.png"})
-        ASSERT_EQ(std::system(("cd " + folder.path().string() + " && " KELO_LEVELS_TOOL " render levels.txt " + args + " >/dev/null").c_str()), 0) << args;
+        ASSERT_EQ(std::system(("cd " + folder.path().string() + " && " KELO_LEVELS_TOOL " render levels.txt " + args + " >/dev/null").c_str()), 0)
+            << args;
     const QImage board = *RenderLevel(Record(kPicture), 1);
     const QImage solution = QImage(QString::fromStdString(folder.path() / "solution.png")).convertToFormat(QImage::Format_RGB32);
     // The board, with arrows over it: the ball's blue, the square's orange.
@@ -45,10 +47,12 @@ TEST(Render, CommandLineDrawsALevelWithItsSolutionAndTheSheet) {
         const bool drawn = c.rgb() != board.pixel(i % board.width(), i / board.width());
         same += !drawn, blue += drawn && c.blue() > c.red() + 100, orange += drawn && c.red() > c.blue() + 100;
     }
-    EXPECT_TRUE(solution.size() == board.size() && same > board.width() * board.height() * 9 / 10 && blue > 100 && orange > 100) << same << " " << blue << " " << orange;
+    EXPECT_TRUE(solution.size() == board.size() && same > board.width() * board.height() * 9 / 10 && blue > 100 && orange > 100)
+        << same << " " << blue << " " << orange;
     // Four half-size boards to a row: five levels make two rows.
     const QSize sheet = QImage(QString::fromStdString(folder.path() / "sheet.png")).size();
-    EXPECT_TRUE(sheet.width() > 4 * 320 && sheet.width() < 5 * 320 && sheet.height() > 2 * 180 && sheet.height() < 3 * 180) << sheet.width() << "x" << sheet.height();
+    EXPECT_TRUE(sheet.width() > 4 * 320 && sheet.width() < 5 * 320 && sheet.height() > 2 * 180 && sheet.height() < 3 * 180)
+        << sheet.width() << "x" << sheet.height();
 }
 
 }  // namespace
