@@ -2,9 +2,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <vector>
 #include <unistd.h>
+
+#include "game/rules.h"
 
 namespace kelo::test {
 
@@ -23,25 +24,27 @@ inline std::string Walled(const std::vector<std::string>& inside) {
     return Record(rows);
 }
 
+// The board of the first record of a level text of whole rows.
+inline Board BoardOf(const std::string& record) {
+    Board b;
+    for (int i = 0; i < kCells; ++i) b.cells()[static_cast<std::size_t>(i)] = CodeOfChar(record[static_cast<std::size_t>(i / kCols * 18 + i % kCols)]);
+    return b;
+}
+
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempFolder {
 public:
     TempFolder() {
         static int n = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("kelo-test-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        path_ = std::filesystem::temp_directory_path() / ("kelo-test-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
+        std::filesystem::remove_all(path_), std::filesystem::create_directories(path_);
     }
     ~TempFolder() {
         std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec), std::filesystem::remove_all(path_, ec);
     }
     const std::filesystem::path& path() const { return path_; }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path_ / name, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& name, const std::string& bytes) const { std::ofstream(path_ / name, std::ios::binary) << bytes; }
 
 private:
     std::filesystem::path path_;
