@@ -13,19 +13,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform.record = false;
     platform.Blank();
     // Two bytes of level number, one that seeds the events after the load, then the file.
-    const auto level = static_cast<std::int16_t>(data[0] | data[1] << 8);
     std::minstd_rand rng(data[2] + 1u);
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     platform.checked = {{kelo::Setting::Animation, data[2] & 1}, {kelo::Setting::Son, false}};
     platform.memoryFile.emplace(reinterpret_cast<const char*>(data + 3), size - 3);
     kelo::Form1 form(platform);
     form.CrLf = "\r\n";
-    form.Level = level;
-    form.LoadLevel(level);
-    std::string broken = kelo::test::BrokenInvariant(form, platform);
-    if (platform.reads > 2 * 9) broken = "more reads than a load and one fall-back";
+    form.LoadLevel(form.Level = static_cast<std::int16_t>(data[0] | data[1] << 8));
+    std::string broken = platform.reads > 2 * 9 ? "more reads than a load and one fall-back" : kelo::test::BrokenInvariant(form, platform);
     for (int i = 0; i < 8 && broken.empty(); ++i) broken = kelo::test::PlayEvent(form, platform, pick);
-    if (broken.empty()) return 0;
-    std::fprintf(stderr, "%s\n", broken.c_str());
-    std::abort();
+    if (!broken.empty()) std::fprintf(stderr, "%s\n", broken.c_str()), std::abort();
+    return 0;
 }

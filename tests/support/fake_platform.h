@@ -18,8 +18,7 @@ struct Call {
         : kind(k), picture(p), x(px), y(py), text(std::move(t)), title(std::move(ti)), flags(f) {}
     Kind kind;
     int picture, x, y;
-    std::string text, title;
-    int flags;
+    std::string text, title; int flags;
 };
 
 // A recording platform whose level file is a real file in `folder`, or `memoryFile` when set.
@@ -42,15 +41,13 @@ public:
     void SetChecked(Setting setting, bool value) override { checked[setting] = value; }
     void PlaySound(const std::string& path, int flags) override { Log({Call::Sound, -1, 0, 0, path, "", flags}); }
     void MsgBox(const std::string& text, const std::string& title) override {
-        Log({Call::Box, -1, 0, 0, text, title});
-        boxes.push_back({text, title});  // kept even unrecorded: few, and play needs to see wins
+        Log({Call::Box, -1, 0, 0, text, title}), boxes.push_back({text, title});  // kept unrecorded too: play needs to see wins
         if (onBox) onBox();
     }
     std::string InputBox(const std::string& prompt, const std::string& title) override {
         Log({Call::Input, -1, 0, 0, prompt, title});
         const std::string a = answers.empty() ? "" : answers.front();
-        if (!answers.empty()) answers.pop_front();
-        return a;
+        return answers.empty() ? a : (answers.pop_front(), a);
     }
     std::int64_t MonotonicMilliseconds() override { return now; }
     void Pause(int ms) override { Log({Call::Pause, -1, ms}), now += ms; }
@@ -68,18 +65,14 @@ public:
     int Shown(int row, int col) const { return cells[static_cast<std::size_t>((row - 1) * 16 + col - 1)]; }
     int Indicator() const { return indicator; }
     // A blank screen, a closed memory file and no boxes, as if new (a fuzzer's input each).
-    void Blank() {
-        cells.fill(-1);
-        indicator = -1, strayPaints = reads = 0, memoryOpen = false;
-        caption.clear(), frameCaption.clear(), boxes.clear();
-    }
+    void Blank() { cells.fill(-1), indicator = -1, strayPaints = reads = 0, memoryOpen = false, caption.clear(), frameCaption.clear(), boxes.clear(); }
 
     std::vector<Call> calls;
     std::string caption, frameCaption;
     std::array<int, 144> cells = [] { std::array<int, 144> a; a.fill(-1); return a; }();
     int indicator = -1, strayPaints = 0;  // pictures that no tile has, or drawn off the cells and the indicator
     bool record = true;                   // keep a log of every call (the state above is kept either way)
-    std::optional<std::string> memoryFile;
+    std::optional<std::string> memoryFile;  // the level file, when served from memory
     bool memoryOpen = false, failOpen = false;
     std::map<Setting, bool> checked{{Setting::Animation, true}, {Setting::Son, true}};
     std::vector<std::pair<std::string, std::string>> boxes;
@@ -90,9 +83,7 @@ public:
     LevelFile file;
 
 private:
-    void Log(Call c) {
-        if (record) calls.push_back(std::move(c));
-    }
+    void Log(Call c) { record ? calls.push_back(std::move(c)) : void(); }
     std::filesystem::path folder_;
 };
 

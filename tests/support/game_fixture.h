@@ -14,8 +14,7 @@ namespace kelo::test {
 inline int KeyOf(char c) { return std::string_view("LURD").find(c) < 4 ? kKeyLeft + static_cast<int>(std::string_view("LURD").find(c)) : c; }
 
 // The keys that replay a solution: space before each move of the other piece than the last.
-template <class Moves>
-std::string KeysOf(const Moves& moves, int selected = kBallPiece) {
+template <class Moves> std::string KeysOf(const Moves& moves, int selected = kBallPiece) {
     std::string keys;
     for (const auto& m : moves) keys += std::string(m.piece != selected ? " " : "") + "LURD"[static_cast<int>(m.direction)], selected = m.piece;
     return keys;
@@ -33,9 +32,7 @@ protected:
         platform->calls.clear();
     }
     void Key(int code) { form->Form_KeyDown(static_cast<std::int16_t>(code), 0); }
-    void Keys(const std::string& keys) {
-        for (char c : keys) Key(KeyOf(c));
-    }
+    void Keys(const std::string& keys) { std::for_each(keys.begin(), keys.end(), [this](char c) { Key(KeyOf(c)); }); }
     std::uint8_t Cell(int row, int col) const { return form->Board(row, col); }
     int Moves() const { return form->MoveCount; }
     // The calls since the last clear, a word each: p<picture>@<row>,<col>, r refresh, w the pause
