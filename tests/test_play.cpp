@@ -11,8 +11,6 @@
 namespace kelo::test {
 namespace {
 
-
-
 // Each case: a level, the keys ("LURD", space, others), the board after, the moves counted and the
 // frames drawn. A key that counts no move (space aside) must make no call at all.
 TEST_F(GameTest, SlidesFollowTheRules) {
