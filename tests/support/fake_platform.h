@@ -65,7 +65,7 @@ public:
     int Shown(int row, int col) const { return cells[static_cast<std::size_t>((row - 1) * 16 + col - 1)]; }
     int Indicator() const { return indicator; }
     // A blank screen, a closed memory file and no boxes, as if new (a fuzzer's input each).
-    void Blank() { cells.fill(-1), indicator = -1, strayPaints = reads = 0, memoryOpen = false, caption.clear(), frameCaption.clear(), boxes.clear(); }
+    void Blank() { cells.fill(-1), indicator = -1, strayPaints = reads = 0, memoryOpen = false, caption.clear(), frameCaption.clear(), boxes.clear(), answers.clear(); }
 
     std::vector<Call> calls;
     std::string caption, frameCaption;
