@@ -56,23 +56,15 @@ ReferenceResult ReferenceSolve(const Puzzle& puzzle, bool squareMayMove, std::si
             const int from = piece == kBallPiece ? state.ball : state.square;
             if (from < 0 || (piece == kSquarePiece && !squareMayMove)) continue;
             for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
-                int row = from / kCols + 1, col = from % kCols + 1;
-                if (!GuardAllows(piece, board.At(row + RowStep(d), col + ColStep(d)))) continue;
+                const SlidePath path = TraceSlide(board, piece, Board::RowOf(from), Board::ColOf(from), d);
+                if (path.refused) continue;
                 State next = state;
-                Board after = board;
-                after(row, col) = Empty;
-                for (;;) {
-                    if (piece == kBallPiece && after(row, col) == Ring) {
-                        after(row, col) = Empty;
-                        for (std::size_t i = 0; i < ringCells.size(); ++i) {
-                            if (ringCells[i] == Board::Index(row, col)) next.rings &= ~(1ull << i);
-                        }
+                for (int k = 0; k < path.rings; ++k) {
+                    for (std::size_t i = 0; i < ringCells.size(); ++i) {
+                        if (ringCells[i] == path.ringCells[k]) next.rings &= ~(1ull << i);
                     }
-                    if (!MayEnter(piece, after.At(row + RowStep(d), col + ColStep(d)))) break;
-                    row += RowStep(d);
-                    col += ColStep(d);
                 }
-                (piece == kBallPiece ? next.ball : next.square) = Board::Index(row, col);
+                (piece == kBallPiece ? next.ball : next.square) = path.to;
                 if (!seen.insert(next).second) continue;
                 if (next.rings == 0) {
                     result.outcome = Outcome::Solved;

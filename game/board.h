@@ -43,6 +43,8 @@ public:
     std::uint8_t At(int row, int col) const { return OnBoard(row, col) ? cells_[Index(row, col)] : std::uint8_t{Wall}; }
 
     static constexpr int Index(int row, int col) { return (row - 1) * kCols + (col - 1); }
+    static constexpr int RowOf(int index) { return index / kCols + 1; }
+    static constexpr int ColOf(int index) { return index % kCols + 1; }
     std::array<std::uint8_t, kCells>& cells() { return cells_; }
     const std::array<std::uint8_t, kCells>& cells() const { return cells_; }
     bool operator==(const Board&) const = default;

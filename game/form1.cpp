@@ -112,10 +112,9 @@ void Form1::Form_KeyDown(std::int16_t keyCode, std::int16_t /*shift*/) {
     if (const auto direction = DirectionOfKey(keyCode)) {
         const int piece = Selected;
         if (!PieceOnBoard(piece)) return;
-        const std::uint8_t neighbour =
-            Board.At(PieceRow[piece] + RowStep(*direction), PieceCol[piece] + ColStep(*direction));
-        if (!GuardAllows(piece, neighbour)) return;
-        Slide(*direction);
+        const SlidePath path = TraceSlide(Board, piece, PieceRow[piece], PieceCol[piece], *direction);
+        if (path.refused) return;
+        Slide(path, *direction);
         Display();
         CheckCompletion();
         return;
@@ -133,29 +132,34 @@ void Form1::SwitchPiece() {
     }
 }
 
-void Form1::Slide(Direction direction) {
+void Form1::Slide(const SlidePath& path, Direction direction) {
     const int piece = Selected;
     const bool vertical = direction == Direction::Up || direction == Direction::Down;
     Erases();
-    Walk(
-        Board, piece, PieceRow[piece], PieceCol[piece], direction,
-        [&](int row, int col) {
-            (vertical ? RowIndex : ColIndex) = static_cast<std::int16_t>(vertical ? row : col);
-            if (!platform_.Checked(Setting::Animation)) return;
+    int ring = 0;
+    for (int k = 0; k < path.count; ++k) {
+        const int row = Board::RowOf(path.cells[k]);
+        const int col = Board::ColOf(path.cells[k]);
+        (vertical ? RowIndex : ColIndex) = static_cast<std::int16_t>(vertical ? row : col);
+        if (platform_.Checked(Setting::Animation)) {
             AnimX = static_cast<std::int16_t>(PixelX(col));
             AnimY = static_cast<std::int16_t>(PixelY(row));
             platform_.PaintPicture(CodeOfPiece(piece), AnimX, AnimY);
             platform_.Refresh();
             platform_.Pause(kAnimationPauseMs);
-        },
-        [&](int row, int col) {
+        }
+        if (ring < path.rings && path.ringCells[ring] == path.cells[k]) {
+            ++ring;
+            Board(row, col) = Empty;
             --RingsLeft;
             if (platform_.Checked(Setting::Son)) platform_.PlaySound(ProgramFile("Ding.wav"), kSoundAsync);
             platform_.PaintPicture(Empty, PixelX(col), PixelY(row));
-        },
-        [&](int, int) {
-            if (platform_.Checked(Setting::Animation)) platform_.PaintPicture(Empty, AnimX, AnimY);
-        });
+        }
+        // The trail of the frame just drawn, unless the piece stops here.
+        if (k + 1 < path.count && platform_.Checked(Setting::Animation)) platform_.PaintPicture(Empty, AnimX, AnimY);
+    }
+    PieceRow[piece] = static_cast<std::uint8_t>(Board::RowOf(path.to));
+    PieceCol[piece] = static_cast<std::uint8_t>(Board::ColOf(path.to));
 }
 
 void Form1::CheckCompletion() {

@@ -61,7 +61,8 @@ private:
     void LoadEmptyLevelOne();
     void FinishLoad();
     void SwitchPiece();
-    void Slide(Direction direction);
+    // Shows a slide worked out by TraceSlide, frame by frame, and moves the piece.
+    void Slide(const SlidePath& path, Direction direction);
 
     Platform& platform_;
 };

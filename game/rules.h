@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -40,27 +41,39 @@ inline constexpr bool GuardAllows(int piece, std::uint8_t code) {
     return code == Empty || code == Square;
 }
 
-// The walk of a slide once the piece is off its cell. Each pass first calls onPass with the cell
-// where the piece stands, then collects a ring there (the ball only), then stops or steps on,
-// calling onStep with the cell just left. The board edge stops a piece like a wall.
-template <class OnPass, class OnRing, class OnStep>
-void Walk(Board& board, int piece, std::uint8_t& row, std::uint8_t& col, Direction d, OnPass&& onPass,
-          OnRing&& onRing, OnStep&& onStep) {
+// One key press on a piece, worked out on the board as it stands before anything is drawn: the
+// game replays it to the screen, the level tool's searches play it. Fixed arrays, no heap: it is
+// on the key path and in every search.
+struct SlidePath {
+    static constexpr int kMost = kCols;  // the start and at most kCols - 1 steps
+    bool refused = true;                 // the guard said no: the key does nothing at all
+    std::uint8_t count = 0;              // cells the piece stands on in turn, its own first
+    std::uint8_t rings = 0;              // rings taken, in the order it meets them
+    std::uint8_t from = 0, to = 0;       // Board::Index of the start and of the cell it stops on
+    std::array<std::uint8_t, kMost> cells{};
+    std::array<std::uint8_t, kMost> ringCells{};
+};
+
+// The piece at (row, col) lifted off its cell, then moved one cell at a time while it may enter
+// the next; the ball takes each ring it stands on. The board edge stops a piece like a wall.
+inline SlidePath TraceSlide(const Board& board, int piece, int row, int col, Direction d) {
+    SlidePath path;
+    path.from = path.to = static_cast<std::uint8_t>(Board::Index(row, col));
     const int dr = RowStep(d);
     const int dc = ColStep(d);
+    if (!GuardAllows(piece, board.At(row + dr, col + dc))) return path;
+    path.refused = false;
     for (;;) {
-        onPass(row, col);
-        if (piece == kBallPiece && board(row, col) == Ring) {
-            board(row, col) = Empty;
-            onRing(row, col);
-        }
-        if (!MayEnter(piece, board.At(row + dr, col + dc))) return;
-        const int fromRow = row;
-        const int fromCol = col;
-        row = static_cast<std::uint8_t>(row + dr);
-        col = static_cast<std::uint8_t>(col + dc);
-        onStep(fromRow, fromCol);
+        const auto at = static_cast<std::uint8_t>(Board::Index(row, col));
+        // Its own cell is left empty when it is lifted: whatever it held is not taken.
+        if (path.count > 0 && piece == kBallPiece && board(row, col) == Ring) path.ringCells[path.rings++] = at;
+        path.cells[path.count++] = at;
+        if (!MayEnter(piece, board.At(row + dr, col + dc))) break;
+        row += dr;
+        col += dc;
     }
+    path.to = path.cells[path.count - 1u];
+    return path;
 }
 
 // The digit of a level file byte as a tile code; any other byte gives Empty.

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <new>
+#include <tuple>
 
 namespace kelo {
 namespace {
@@ -262,6 +263,23 @@ public:
         return result;
     }
 
+    // One slide from the start, and the level it leaves: the test holds it to the game's rule.
+    std::optional<Puzzle> SlideFromStart(const Move& move) {
+        ForgetRays();
+        const std::uint8_t cell = move.piece == kBallPiece ? start_.ball() : start_.square();
+        State after;
+        if (cell == kNoCell || !Slide(start_, move.piece, cell, move.direction, after)) return std::nullopt;
+        Puzzle puzzle;
+        for (int i = 0; i < kCells; ++i) puzzle.board.cells()[static_cast<std::size_t>(i)] = At(after, i);
+        for (auto [cell, row, col] : {std::tuple{after.ball(), &puzzle.ballRow, &puzzle.ballCol},
+                                      std::tuple{after.square(), &puzzle.squareRow, &puzzle.squareCol}}) {
+            if (cell == kNoCell) continue;
+            *row = Board::RowOf(cell);
+            *col = Board::ColOf(cell);
+        }
+        return puzzle;
+    }
+
 private:
     using Node = kelo::Node<State>;
 
@@ -329,12 +347,10 @@ private:
     const Ray& RayFrom(int d, int from) const {
         Ray& ray = rays_[static_cast<std::size_t>(d)][static_cast<std::size_t>(from)];
         if (ray.length != kUntraced) return ray;
-        const auto& step = kNeighbours.next[static_cast<std::size_t>(d)];
+        // The cells that the ball passes after its own on the board of what never moves.
+        const SlidePath path = TraceSlide(static_, kBallPiece, Board::RowOf(from), Board::ColOf(from), static_cast<Direction>(d));
         ray.length = 0;
-        for (int at = step[static_cast<std::size_t>(from)]; at >= 0 && static_.cells()[static_cast<std::size_t>(at)] == Empty;
-             at = step[static_cast<std::size_t>(at)]) {
-            ray.cells[ray.length++] = {static_cast<std::uint8_t>(at), ringIndex_[static_cast<std::size_t>(at)]};
-        }
+        for (int k = 1; k < path.count; ++k) ray.cells[ray.length++] = {path.cells[k], ringIndex_[path.cells[k]]};
         return ray;
     }
 
@@ -544,5 +560,12 @@ private:
 }  // namespace
 
 StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options) { return RunNarrowest<Explorer>(puzzle, options); }
+
+std::optional<Puzzle> SearchSlide(const Puzzle& puzzle, const Move& move) {
+    int rings = 0;
+    for (std::uint8_t c : puzzle.board.cells()) rings += c == Ring;
+    if (rings <= PackedState::kMaxRings) return Search<PackedState>(puzzle, {}).SlideFromStart(move);
+    return Search<WideState<3>>(puzzle, {}).SlideFromStart(move);
+}
 
 }  // namespace kelo

@@ -73,6 +73,10 @@ struct StateGraph {
 };
 StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options = {});
 
+// One slide as the searches make it, from the level's start: the level after it, or nothing when
+// the key moves nothing. Only for the test that holds it to the game's TraceSlide.
+std::optional<Puzzle> SearchSlide(const Puzzle& puzzle, const Move& move);
+
 std::string MoveName(const Move& move);  // "ball left"
 
 }  // namespace kelo

@@ -7,16 +7,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const auto value = kelo::ReadLevelNumber(text);
-    if (value && (*value < -32768 || *value > 32767)) std::abort();
     std::string squeezed;
-    for (char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n') squeezed += c;
-    }
-    if (kelo::ReadLevelNumber(squeezed) != value) std::abort();
+    for (char c : text) squeezed += c != ' ' && c != '\t' && c != '\n' ? std::string(1, c) : "";
     // Plain digits read as their decimal value exactly.
-    if (!squeezed.empty() && squeezed.size() <= 5 && squeezed.find_first_not_of("0123456789") == std::string::npos) {
-        const long exact = std::strtol(squeezed.c_str(), nullptr, 10);
-        if (exact <= 32767 ? value != exact : value.has_value()) std::abort();
-    }
+    const bool digits = !squeezed.empty() && squeezed.size() <= 5 && squeezed.find_first_not_of("0123456789") == std::string::npos;
+    const long exact = digits ? std::strtol(squeezed.c_str(), nullptr, 10) : 0;
+    if ((value && (*value < -32768 || *value > 32767)) || kelo::ReadLevelNumber(squeezed) != value || (digits && (exact <= 32767 ? value != exact : value.has_value()))) std::abort();
     return 0;
 }

@@ -10,6 +10,16 @@
 
 namespace kelo::test {
 
+// The key code of one of "LURD" and space; any other character is its own code.
+inline int KeyOf(char c) { return std::string_view("LURD").find(c) < 4 ? kKeyLeft + static_cast<int>(std::string_view("LURD").find(c)) : c; }
+
+// The keys that replay a solution: space before each move of the other piece than the last.
+template <class Moves> std::string KeysOf(const Moves& moves, int selected = kBallPiece) {
+    std::string keys;
+    for (const auto& m : moves) keys += std::string(m.piece != selected ? " " : "") + "LURD"[static_cast<int>(m.direction)], selected = m.piece;
+    return keys;
+}
+
 // A window's state over a recording platform, with a level file in a fresh folder.
 class GameTest : public ::testing::Test {
 protected:
@@ -18,13 +28,27 @@ protected:
         platform = std::make_unique<FakePlatform>(folder.path());
         form = std::make_unique<Form1>(*platform);
         form->CrLf = "\r\n";
-        form->Level = level;
-        form->LoadLevel(level);
+        form->LoadLevel(form->Level = level);
         platform->calls.clear();
     }
     void Key(int code) { form->Form_KeyDown(static_cast<std::int16_t>(code), 0); }
+    void Keys(const std::string& keys) { std::for_each(keys.begin(), keys.end(), [this](char c) { Key(KeyOf(c)); }); }
     std::uint8_t Cell(int row, int col) const { return form->Board(row, col); }
     int Moves() const { return form->MoveCount; }
+    // The calls since the last clear, a word each: p<picture>@<row>,<col>, r refresh, w the pause
+    // of a frame, f the move count, ding, end, box, and ? for anything else.
+    std::string Log() const {
+        std::string s;
+        const std::string dir = folder.path().string() + "/";
+        for (const Call& c : platform->calls) {
+            s += c.kind == Call::Paint ? "p" + std::to_string(c.picture) + "@" + std::to_string(c.y / 40 + 1) + "," + std::to_string(c.x / 40 + 1)
+                 : c.kind == Call::Sound ? (c.text == dir + "Ding.wav" && c.flags == kSoundAsync ? "ding" : c.text == dir + "End.wav" && c.flags == kSoundAsyncSilent ? "end" : "?")
+                 : c.kind == Call::Pause ? (c.x == kAnimationPauseMs ? "w" : "?")
+                 : std::string(c.kind == Call::Refresh ? "r" : c.kind == Call::FrameCaption ? "f" : c.kind == Call::Box ? "box" : "?");
+            s += ' ';
+        }
+        return s;
+    }
 
     TempFolder folder;
     std::unique_ptr<FakePlatform> platform;

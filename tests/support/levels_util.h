@@ -1,10 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <vector>
 #include <unistd.h>
+
+#include "game/rules.h"
 
 namespace kelo::test {
 
@@ -15,12 +17,19 @@ inline std::string Record(const std::vector<std::string>& rows) {
     return s + "\r\n";
 }
 
-// A 9 x 16 level of walls round the edge with the given rows inside: rows 2..8, columns 2..15.
+// A 9 x 16 level of walls round the edge with the given rows inside: rows 2..8, columns 2..15,
+// each row and the rows below filled up with floor.
 inline std::string Walled(const std::vector<std::string>& inside) {
-    std::vector<std::string> rows{std::string(16, '1')};
-    for (std::size_t i = 0; i < 7; ++i) rows.push_back("1" + (i < inside.size() ? inside[i] : std::string(14, '0')) + "1");
-    rows.push_back(std::string(16, '1'));
+    std::vector<std::string> rows(9, std::string(16, '1'));
+    for (std::size_t i = 0; i < 7; ++i) rows[i + 1] = "1" + std::string(i < inside.size() ? inside[i] : "").append(14 - std::min<std::size_t>(14, i < inside.size() ? inside[i].size() : 0), '0') + "1";
     return Record(rows);
+}
+
+// The board of the first record of a level text of whole rows.
+inline Board BoardOf(const std::string& record) {
+    Board b;
+    for (std::size_t i = 0; i < kCells; ++i) b.cells()[i] = CodeOfChar(record[i / kCols * 18 + i % kCols]);
+    return b;
 }
 
 // A fresh folder under the system's temporary folder, removed with the object.
@@ -28,23 +37,16 @@ class TempFolder {
 public:
     TempFolder() {
         static int n = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("kelo-test-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        path_ = std::filesystem::temp_directory_path() / ("kelo-test-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
+        std::filesystem::remove_all(path_), std::filesystem::create_directories(path_);
     }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
+    ~TempFolder() { std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec_), std::filesystem::remove_all(path_, ec_); }
     const std::filesystem::path& path() const { return path_; }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path_ / name, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& name, const std::string& bytes) const { std::ofstream(path_ / name, std::ios::binary) << bytes; }
 
 private:
     std::filesystem::path path_;
+    std::error_code ec_;
 };
 
 }  // namespace kelo::test
