@@ -15,11 +15,14 @@ namespace {
 // frames drawn. A key that counts no move (space aside) must make no call at all.
 TEST_F(GameTest, SlidesFollowTheRules) {
     const std::string z(16, '0'), e(14, '0'), walls(14, '1');
-    const struct Case { std::string level, keys, after; int moves, frames; } cases[] = {
+    const struct Case { std::string level, keys, after; int moves, frames;
+    } cases[] = {
         // The ball in each direction to the wall; then refused by walls.
-        {Walled({e, "03000000000000", e, walls, "40000000000002"}), "RDLUUL", Walled({"30000000000000", e, e, walls, "40000000000002"}), 4, 13 + 2 + 14 + 3},
+        {Walled({e, "03000000000000", e, walls, "40000000000002"}), "RDLUUL", Walled({"30000000000000", e, e, walls, "40000000000002"}), 4,
+         13 + 2 + 14 + 3},
         // The square in each direction, stopping before a ring, a wall, the ball; then refused by the ball.
-        {Walled({"30000000000000", "04000200000000", e, walls, "00000000000002"}), " RDLUU", Walled({"30000000000000", "40000200000000", e, walls, "00000000000002"}), 4, 4 + 2 + 5 + 2},
+        {Walled({"30000000000000", "04000200000000", e, walls, "00000000000002"}), " RDLUU",
+         Walled({"30000000000000", "40000200000000", e, walls, "00000000000002"}), 4, 4 + 2 + 5 + 2},
         // Every refusal: the ball against a wall and the square, the square against the ball, a ring, a wall.
         {Walled({"34200000000000"}), "LRU LRU", Walled({"34200000000000"}), 0, 0},
         // Rings on the way and on the last cell are taken.
@@ -27,7 +30,8 @@ TEST_F(GameTest, SlidesFollowTheRules) {
         // A neighbour of the piece's own code lets the move go, and the piece stays: a move, one frame.
         {Walled({"33000000000002", "44000000000000"}), "L L", Walled({"33000000000002", "44000000000000"}), 2, 2},
         // Off the board is a wall; the ball stops before the square.
-        {Record({"3000000000000000", z, z, z, z, z, z, z, "2000000000000004"}), "LURD", Record({z, z, z, z, z, z, z, "0000000000000003", "2000000000000004"}), 2, 16 + 8},
+        {Record({"3000000000000000", z, z, z, z, z, z, z, "2000000000000004"}), "LURD",
+         Record({z, z, z, z, z, z, z, "0000000000000003", "2000000000000004"}), 2, 16 + 8},
         // No square on the board: its arrows do nothing; other keys neither.
         {Walled({"30000000000002"}), " LURDA\r\x1b", Walled({"30000000000002"}), 0, 0},
     };
@@ -64,7 +68,8 @@ TEST_F(GameTest, TheLastRingEndsTheLevel) {
     Keys(KeysOf(Solve(PuzzleOf(*form)).moves));
     // The winning move is drawn and counted before the sound and the box; then the next level.
     EXPECT_TRUE(Log().starts_with("p0@2,2 ding p0@2,3 p3@2,15 f end box ")) << Log();
-    EXPECT_EQ(platform->boxes.at(0).first + platform->boxes[0].second, "Niveau 1 terminé !\r\nNombre de mouvements : 1\r\nTemps écoulé : 1h 2m 5sKelo...");
+    EXPECT_EQ(platform->boxes.at(0).first + platform->boxes[0].second,
+              "Niveau 1 terminé !\r\nNombre de mouvements : 1\r\nTemps écoulé : 1h 2m 5sKelo...");
     EXPECT_EQ(form->MessageText + platform->caption, platform->boxes[0].first + "Kelo - Niveau 2");
     EXPECT_EQ(form->Board, BoardOf(two));
     // The last level goes round to the first, read from its start; a clock gone back counts no
@@ -97,7 +102,12 @@ TEST_F(GameTest, PiecesWithoutACellAreNotDrawnAndTheMoveCountStops) {
 }
 
 TEST(ElapsedTime, TruncatesEachPart) {
-    for (const auto& [seconds, text] : std::initializer_list<std::pair<int, std::string>>{{59, "0h 0m 59s"}, {60, "0h 1m 0s"}, {3599, "0h 59m 59s"}, {3725, "1h 2m 5s"}, {-3700, "-1h -1m -40s"}, {INT32_MIN, "-596523h -14m -8s"}})
+    for (const auto& [seconds, text] : std::initializer_list<std::pair<int, std::string>>{{59, "0h 0m 59s"},
+                                                                                          {60, "0h 1m 0s"},
+                                                                                          {3599, "0h 59m 59s"},
+                                                                                          {3725, "1h 2m 5s"},
+                                                                                          {-3700, "-1h -1m -40s"},
+                                                                                          {INT32_MIN, "-596523h -14m -8s"}})
         EXPECT_EQ(FormatElapsed(seconds), text) << seconds;
 }
 
@@ -110,7 +120,11 @@ TEST(RandomPlay, InvariantsHoldAfterEveryEvent) {
         const bool walled = pick(3) != 0;
         std::string file, cells(144, '0'), eol = pick(20) ? "\r\n" : "\n";
         for (int n = 1 + pick(4); n > 0; --n) {
-            for (std::size_t i = 0, roll = 0; i < 144; ++i) roll = static_cast<std::size_t>(pick(100)), cells[i] = walled && (i < 16 || i >= 128 || i % 16 % 15 == 0) ? '1' : roll < 28 ? "12"[roll / 18] : roll < 29 ? "56789x \r\n\0\xff"[pick(11)] : '0';
+            for (std::size_t i = 0, roll = 0; i < 144; ++i)
+                roll = static_cast<std::size_t>(pick(100)), cells[i] = walled && (i < 16 || i >= 128 || i % 16 % 15 == 0) ? '1'
+                                                                       : roll < 28                                        ? "12"[roll / 18]
+                                                                       : roll < 29 ? "56789x \r\n\0\xff"[pick(11)]
+                                                                                   : '0';
             for (char piece : {'3', '4'}) for (int k = pick(10) == 0 ? pick(3) : 1; k > 0; --k) cells[static_cast<std::size_t>(pick(144))] = piece;
             for (std::size_t row = 0; row < 9; ++row) file += cells.substr(row * 16, 16) + eol + (row == 8 ? eol : "");
         }
@@ -134,7 +148,8 @@ TEST(SolverSlide, IsTheGamesRule) {
         for (auto& c : p.board.cells()) c = CodeOfChar((n % 2 ? "000000112234" : "022222221000")[rng() % 12]);
         std::array<int, 3> rows{}, cols{}, at{0, static_cast<int>(rng() % kCells), static_cast<int>(rng() % kCells)};
         for (int piece : {kBallPiece, kSquarePiece})
-            if (p.board.cells()[static_cast<std::size_t>(at[piece])] = CodeOfPiece(piece); rng() % 8 && at[1] != at[2]) rows[piece] = Board::RowOf(at[piece]), cols[piece] = Board::ColOf(at[piece]);
+            if (p.board.cells()[static_cast<std::size_t>(at[piece])] = CodeOfPiece(piece); rng() % 8 && at[1] != at[2])
+                rows[piece] = Board::RowOf(at[piece]), cols[piece] = Board::ColOf(at[piece]);
         std::tie(p.ballRow, p.ballCol, p.squareRow, p.squareCol) = std::tie(rows[1], cols[1], rows[2], cols[2]);
         for (int piece : {kBallPiece, kSquarePiece}) {
             for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {

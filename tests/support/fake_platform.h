@@ -34,7 +34,9 @@ public:
         strayPaints += picture < 0 || picture > 4 || (!onCell && !(x == 580 && y == 361));
     }
     void Refresh() override { Log({Call::Refresh}); }
-    void Line(int x1, int y1, int x2, int y2, std::uint32_t c) override { Log({Call::Line, -1, x1, y1, std::to_string(x2) + "," + std::to_string(y2), "", static_cast<int>(c)}); }
+    void Line(int x1, int y1, int x2, int y2, std::uint32_t c) override {
+        Log({Call::Line, -1, x1, y1, std::to_string(x2) + "," + std::to_string(y2), "", static_cast<int>(c)});
+    }
     void SetCaption(const std::string& text) override { Log({Call::Caption, -1, 0, 0, caption = text}); }
     void SetFrameCaption(const std::string& text) override { Log({Call::FrameCaption, -1, 0, 0, frameCaption = text}); }
     bool Checked(Setting setting) override { return checked[setting]; }
@@ -60,12 +62,17 @@ public:
     }
     void End() override { Log({Call::End}); }
 
-    int Count(Call::Kind kind) const { return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.kind == kind; })); }
+    int Count(Call::Kind kind) const {
+        return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.kind == kind; }));
+    }
     // The picture last drawn on board cell (row, col), or -1.
     int Shown(int row, int col) const { return cells[static_cast<std::size_t>((row - 1) * 16 + col - 1)]; }
     int Indicator() const { return indicator; }
     // A blank screen, a closed memory file and no boxes, as if new (a fuzzer's input each).
-    void Blank() { cells.fill(-1), indicator = -1, strayPaints = reads = 0, memoryOpen = false, caption.clear(), frameCaption.clear(), boxes.clear(), answers.clear(); }
+    void Blank() {
+        cells.fill(-1), indicator = -1, strayPaints = reads = 0, memoryOpen = false, caption.clear(), frameCaption.clear(), boxes.clear(),
+                        answers.clear();
+    }
 
     std::vector<Call> calls;
     std::string caption, frameCaption;

@@ -41,10 +41,15 @@ protected:
         std::string s;
         const std::string dir = folder.path().string() + "/";
         for (const Call& c : platform->calls) {
-            s += c.kind == Call::Paint ? "p" + std::to_string(c.picture) + "@" + std::to_string(c.y / 40 + 1) + "," + std::to_string(c.x / 40 + 1)
-                 : c.kind == Call::Sound ? (c.text == dir + "Ding.wav" && c.flags == kSoundAsync ? "ding" : c.text == dir + "End.wav" && c.flags == kSoundAsyncSilent ? "end" : "?")
+            s += c.kind == Call::Paint   ? "p" + std::to_string(c.picture) + "@" + std::to_string(c.y / 40 + 1) + "," + std::to_string(c.x / 40 + 1)
+                 : c.kind == Call::Sound ? (c.text == dir + "Ding.wav" && c.flags == kSoundAsync        ? "ding"
+                                            : c.text == dir + "End.wav" && c.flags == kSoundAsyncSilent ? "end"
+                                                                                                        : "?")
                  : c.kind == Call::Pause ? (c.x == kAnimationPauseMs ? "w" : "?")
-                 : std::string(c.kind == Call::Refresh ? "r" : c.kind == Call::FrameCaption ? "f" : c.kind == Call::Box ? "box" : "?");
+                                         : std::string(c.kind == Call::Refresh        ? "r"
+                                                       : c.kind == Call::FrameCaption ? "f"
+                                                       : c.kind == Call::Box          ? "box"
+                                                                                      : "?");
             s += ' ';
         }
         return s;

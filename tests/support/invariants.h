@@ -14,16 +14,19 @@ inline std::string BrokenInvariant(const Form1& form, const FakePlatform& platfo
     // The board and the fake screen number their cells alike, row by row from the top left.
     for (std::size_t i = 0; i < kCells; ++i) {
         const std::uint8_t code = form.Board.cells()[i];
-        if (code > Square || platform.cells[i] != code) return "cell " + std::to_string(i) + " shows " + std::to_string(platform.cells[i]) + " but holds " + std::to_string(code);
+        if (code > Square || platform.cells[i] != code)
+            return "cell " + std::to_string(i) + " shows " + std::to_string(platform.cells[i]) + " but holds " + std::to_string(code);
         rings += code == Ring;
         pieceTiles[code] = true;
     }
     if (rings != form.RingsLeft) return "RingsLeft is " + std::to_string(form.RingsLeft) + ", the board has " + std::to_string(rings);
     for (int piece : {kBallPiece, kSquarePiece})
         if (pieceTiles[CodeOfPiece(piece)] && !form.PieceOnBoard(piece)) return "piece " + std::to_string(piece) + " is not on its cell";
-    if ((form.Selected != kBallPiece && form.Selected != kSquarePiece) || platform.Indicator() != form.Selected + 2) return "the indicator does not show a selected piece";
+    if ((form.Selected != kBallPiece && form.Selected != kSquarePiece) || platform.Indicator() != form.Selected + 2)
+        return "the indicator does not show a selected piece";
     if (platform.strayPaints != 0) return "a picture was drawn off the cells or without a tile";
-    if (form.Level < 1 || platform.caption != kTitlePrefix + std::to_string(form.Level)) return "level " + std::to_string(form.Level) + ", title " + platform.caption;
+    if (form.Level < 1 || platform.caption != kTitlePrefix + std::to_string(form.Level))
+        return "level " + std::to_string(form.Level) + ", title " + platform.caption;
     if (form.MoveCount < 0 || platform.frameCaption != kMoveCaption + std::to_string(form.MoveCount)) return "frame " + platform.frameCaption;
     return {};
 }
@@ -33,13 +36,17 @@ inline std::string BrokenInvariant(const Form1& form, const FakePlatform& platfo
 // move count and the selection: the first thing broken, or the empty text.
 template <class Pick> std::string PlayEvent(Form1& form, FakePlatform& platform, Pick&& pick) {
     static const char* answers[] = {"", "1", "3", "0", "-1", "abc", "2.5", "&H2", "40000", "32767", "-32768", "3abc"};
-    static void (*const commands[])(Form1&) = {Nouveau_Click, Recommencer_Click, Suivant_Click, Aller_Click, Animation_Click, Son_Click, Comment_Click, Apropos_Click};
+    static void (*const commands[])(Form1&) = {Nouveau_Click,   Recommencer_Click, Suivant_Click, Aller_Click,
+                                               Animation_Click, Son_Click,         Comment_Click, Apropos_Click};
     const int roll = pick(100), other = pick(300) - 20, c = roll < 80 ? -1 : pick(9), p = form.Selected;
     const int key = roll < 60 ? kKeyLeft + pick(4) : roll < 75 ? kKeySpace : other >= kKeyLeft && other <= kKeyDown ? 0 : other;
     const std::size_t boxes = platform.boxes.size();
     const bool arrow = roll < 60, loads = c == 0 || c == 1 || c == 2 || c == 8;
     // What the move count must be after, unless a level is won or loaded (an answer to Aller may load).
-    const int moves = c == 3 ? -1 : std::min(32767, form.MoveCount + (arrow && form.PieceOnBoard(p) && !TraceSlide(form.Board, p, form.PieceRow[p], form.PieceCol[p], *DirectionOfKey(key)).refused));
+    const int moves =
+        c == 3 ? -1
+               : std::min(32767, form.MoveCount + (arrow && form.PieceOnBoard(p) &&
+                                                   !TraceSlide(form.Board, p, form.PieceRow[p], form.PieceCol[p], *DirectionOfKey(key)).refused));
     if (c == 3) platform.answers.push_back(answers[pick(static_cast<int>(std::size(answers)))]);
     if (c < 0) form.Form_KeyDown(static_cast<std::int16_t>(key), static_cast<std::int16_t>(pick(8)));
     else if (c < 8) commands[c](form);

@@ -21,7 +21,11 @@ inline std::string Record(const std::vector<std::string>& rows) {
 // each row and the rows below filled up with floor.
 inline std::string Walled(const std::vector<std::string>& inside) {
     std::vector<std::string> rows(9, std::string(16, '1'));
-    for (std::size_t i = 0; i < 7; ++i) rows[i + 1] = "1" + std::string(i < inside.size() ? inside[i] : "").append(14 - std::min<std::size_t>(14, i < inside.size() ? inside[i].size() : 0), '0') + "1";
+    for (std::size_t i = 0; i < 7; ++i)
+        rows[i + 1] =
+            "1" +
+            std::string(i < inside.size() ? inside[i] : "").append(14 - std::min<std::size_t>(14, i < inside.size() ? inside[i].size() : 0), '0') +
+            "1";
     return Record(rows);
 }
 
