@@ -89,7 +89,10 @@ TEST_F(LevelFileTest, EveryFaultOfTheFileGivesLevelOneOrAnEmptyBoard) {
     using Step = std::function<void(const fs::path&)>;  // on the level file's path
     const std::string three = File(3);
     const Step good = [&](const fs::path& f) { std::ofstream(f, std::ios::binary) << three; };
-    const Step replace = [&](const fs::path& f) { fs::remove(f), good(f); };
+    const Step replace = [&](const fs::path& f) {
+        fs::remove(f);
+        good(f);
+    };
     const auto resize = [](int size) { return [=](const fs::path& f) { fs::resize_file(f, size); }; };
     const struct {
         const char* name;

@@ -70,8 +70,10 @@ TEST_F(Solver, AgreesWithThePlainSearchAndTheGame) {
     for (int round = 0; round < 200; ++round) {
         std::vector<std::string> rows(9, std::string(16, '0'));
         auto put = [&](char c, int n) { while (n-- > 0) rows[static_cast<std::size_t>(next(9))][static_cast<std::size_t>(next(16))] = c; };
-        put('1', next(40)), put('2', round % 10 == 9 ? 49 + next(12) : next(12));
-        put('3', next(8) == 0 ? 0 : 1 + (next(6) == 0)), put('4', next(6) == 0 ? 0 : 1 + (next(6) == 0));
+        put('1', next(40));
+        put('2', round % 10 == 9 ? 49 + next(12) : next(12));  // every tenth board past a word of rings
+        put('3', next(8) == 0 ? 0 : 1 + (next(6) == 0));       // now and then no ball, or two
+        put('4', next(6) == 0 ? 0 : 1 + (next(6) == 0));
         const std::string level = Record(rows);
         for (bool squareMoves : {true, false}) {
             const Solution fast = Solve(*LevelPuzzle(level, 1), {squareMoves, 5000});

@@ -102,13 +102,9 @@ TEST_F(GameTest, PiecesWithoutACellAreNotDrawnAndTheMoveCountStops) {
 }
 
 TEST(ElapsedTime, TruncatesEachPart) {
-    for (const auto& [seconds, text] : std::initializer_list<std::pair<int, std::string>>{{59, "0h 0m 59s"},
-                                                                                          {60, "0h 1m 0s"},
-                                                                                          {3599, "0h 59m 59s"},
-                                                                                          {3725, "1h 2m 5s"},
-                                                                                          {-3700, "-1h -1m -40s"},
-                                                                                          {INT32_MIN, "-596523h -14m -8s"}})
-        EXPECT_EQ(FormatElapsed(seconds), text) << seconds;
+    const std::pair<int, std::string> cases[] = {{59, "0h 0m 59s"},     {60, "0h 1m 0s"},         {3599, "0h 59m 59s"},
+                                                 {3725, "1h 2m 5s"},     {-3700, "-1h -1m -40s"},  {INT32_MIN, "-596523h -14m -8s"}};
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatElapsed(seconds), text) << seconds;
 }
 
 // Files of one to four records, most playable, some broken every way a hand-edited file can be,
@@ -120,12 +116,16 @@ TEST(RandomPlay, InvariantsHoldAfterEveryEvent) {
         const bool walled = pick(3) != 0;
         std::string file, cells(144, '0'), eol = pick(20) ? "\r\n" : "\n";
         for (int n = 1 + pick(4); n > 0; --n) {
-            for (std::size_t i = 0, roll = 0; i < 144; ++i)
-                roll = static_cast<std::size_t>(pick(100)), cells[i] = walled && (i < 16 || i >= 128 || i % 16 % 15 == 0) ? '1'
-                                                                       : roll < 28                                        ? "12"[roll / 18]
-                                                                       : roll < 29 ? "56789x \r\n\0\xff"[pick(11)]
-                                                                                   : '0';
-            for (char piece : {'3', '4'}) for (int k = pick(10) == 0 ? pick(3) : 1; k > 0; --k) cells[static_cast<std::size_t>(pick(144))] = piece;
+            for (std::size_t i = 0; i < 144; ++i) {
+                const int roll = pick(100);
+                const bool border = i < 16 || i >= 128 || i % 16 == 0 || i % 16 == 15;
+                // Mostly floor; walls and rings; now and then a byte that is no tile.
+                cells[i] = walled && border ? '1' : roll < 18 ? '1' : roll < 28 ? '2' : roll < 29 ? "56789x \r\n\0\xff"[pick(11)] : '0';
+            }
+            // One of each piece, but now and then none or two.
+            for (char piece : {'3', '4'}) {
+                for (int k = pick(10) == 0 ? pick(3) : 1; k > 0; --k) cells[static_cast<std::size_t>(pick(144))] = piece;
+            }
             for (std::size_t row = 0; row < 9; ++row) file += cells.substr(row * 16, 16) + eol + (row == 8 ? eol : "");
         }
         FakePlatform platform("/nonexistent");
@@ -146,10 +146,15 @@ TEST(SolverSlide, IsTheGamesRule) {
     for (int n = 0; n < 3000; ++n) {
         Puzzle p;
         for (auto& c : p.board.cells()) c = CodeOfChar((n % 2 ? "000000112234" : "022222221000")[rng() % 12]);
-        std::array<int, 3> rows{}, cols{}, at{0, static_cast<int>(rng() % kCells), static_cast<int>(rng() % kCells)};
-        for (int piece : {kBallPiece, kSquarePiece})
-            if (p.board.cells()[static_cast<std::size_t>(at[piece])] = CodeOfPiece(piece); rng() % 8 && at[1] != at[2])
-                rows[piece] = Board::RowOf(at[piece]), cols[piece] = Board::ColOf(at[piece]);
+        // By piece number (1 ball, 2 square): its tile's cell, and its row and column (0: no cell).
+        const std::array<std::size_t, 3> at{0, rng() % kCells, rng() % kCells};
+        std::array<int, 3> rows{}, cols{};
+        for (int piece : {kBallPiece, kSquarePiece}) p.board.cells()[at[piece]] = CodeOfPiece(piece);
+        for (int piece : {kBallPiece, kSquarePiece}) {
+            if (rng() % 8 == 0 || at[1] == at[2]) continue;
+            rows[piece] = Board::RowOf(static_cast<int>(at[piece]));
+            cols[piece] = Board::ColOf(static_cast<int>(at[piece]));
+        }
         std::tie(p.ballRow, p.ballCol, p.squareRow, p.squareCol) = std::tie(rows[1], cols[1], rows[2], cols[2]);
         for (int piece : {kBallPiece, kSquarePiece}) {
             for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {

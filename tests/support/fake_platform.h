@@ -43,22 +43,33 @@ public:
     void SetChecked(Setting setting, bool value) override { checked[setting] = value; }
     void PlaySound(const std::string& path, int flags) override { Log({Call::Sound, -1, 0, 0, path, "", flags}); }
     void MsgBox(const std::string& text, const std::string& title) override {
-        Log({Call::Box, -1, 0, 0, text, title}), boxes.push_back({text, title});  // kept unrecorded too: play needs to see wins
+        Log({Call::Box, -1, 0, 0, text, title});
+        boxes.push_back({text, title});  // kept unrecorded too: play needs to see wins
         if (onBox) onBox();
     }
     std::string InputBox(const std::string& prompt, const std::string& title) override {
         Log({Call::Input, -1, 0, 0, prompt, title});
-        const std::string a = answers.empty() ? "" : answers.front();
-        return answers.empty() ? a : (answers.pop_front(), a);
+        if (answers.empty()) return {};
+        const std::string a = answers.front();
+        answers.pop_front();
+        return a;
     }
     std::int64_t MonotonicMilliseconds() override { return now; }
-    void Pause(int ms) override { Log({Call::Pause, -1, ms}), now += ms; }
+    void Pause(int ms) override {
+        Log({Call::Pause, -1, ms});
+        now += ms;
+    }
     std::string ProgramFolder() override { return folder_.string(); }
     bool LevelFileIsOpen() override { return memoryFile ? memoryOpen : file.IsOpen(); }
-    bool OpenLevelFile(const std::string& path) override { return ++opens, !failOpen && (memoryFile ? (memoryOpen = true) : file.Open(path)); }
+    bool OpenLevelFile(const std::string& path) override {
+        ++opens;
+        if (failOpen) return false;
+        return memoryFile ? (memoryOpen = true) : file.Open(path);
+    }
     std::optional<std::int64_t> LevelFileLength() override { return memoryFile ? static_cast<std::int64_t>(memoryFile->size()) : file.Length(); }
     bool ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
-        return ++reads, memoryFile ? ReadFromMemory(*memoryFile, offset, buffer, size) : file.Read(offset, buffer, size);
+        ++reads;
+        return memoryFile ? ReadFromMemory(*memoryFile, offset, buffer, size) : file.Read(offset, buffer, size);
     }
     void End() override { Log({Call::End}); }
 
@@ -70,8 +81,14 @@ public:
     int Indicator() const { return indicator; }
     // A blank screen, a closed memory file and no boxes, as if new (a fuzzer's input each).
     void Blank() {
-        cells.fill(-1), indicator = -1, strayPaints = reads = 0, memoryOpen = false, caption.clear(), frameCaption.clear(), boxes.clear(),
-                        answers.clear();
+        cells.fill(-1);
+        indicator = -1;
+        strayPaints = reads = 0;
+        memoryOpen = false;
+        caption.clear();
+        frameCaption.clear();
+        boxes.clear();
+        answers.clear();
     }
 
     std::vector<Call> calls;

@@ -11,12 +11,19 @@
 namespace kelo::test {
 
 // The key code of one of "LURD" and space; any other character is its own code.
-inline int KeyOf(char c) { return std::string_view("LURD").find(c) < 4 ? kKeyLeft + static_cast<int>(std::string_view("LURD").find(c)) : c; }
+inline int KeyOf(char c) {
+    const std::size_t arrow = std::string_view("LURD").find(c);
+    return arrow < 4 ? kKeyLeft + static_cast<int>(arrow) : c;
+}
 
 // The keys that replay a solution: space before each move of the other piece than the last.
 template <class Moves> std::string KeysOf(const Moves& moves, int selected = kBallPiece) {
     std::string keys;
-    for (const auto& m : moves) keys += std::string(m.piece != selected ? " " : "") + "LURD"[static_cast<int>(m.direction)], selected = m.piece;
+    for (const auto& m : moves) {
+        if (m.piece != selected) keys += ' ';
+        keys += "LURD"[static_cast<int>(m.direction)];
+        selected = m.piece;
+    }
     return keys;
 }
 
@@ -41,15 +48,19 @@ protected:
         std::string s;
         const std::string dir = folder.path().string() + "/";
         for (const Call& c : platform->calls) {
-            s += c.kind == Call::Paint   ? "p" + std::to_string(c.picture) + "@" + std::to_string(c.y / 40 + 1) + "," + std::to_string(c.x / 40 + 1)
-                 : c.kind == Call::Sound ? (c.text == dir + "Ding.wav" && c.flags == kSoundAsync        ? "ding"
-                                            : c.text == dir + "End.wav" && c.flags == kSoundAsyncSilent ? "end"
-                                                                                                        : "?")
-                 : c.kind == Call::Pause ? (c.x == kAnimationPauseMs ? "w" : "?")
-                                         : std::string(c.kind == Call::Refresh        ? "r"
-                                                       : c.kind == Call::FrameCaption ? "f"
-                                                       : c.kind == Call::Box          ? "box"
-                                                                                      : "?");
+            switch (c.kind) {
+            case Call::Paint: s += "p" + std::to_string(c.picture) + "@" + std::to_string(c.y / 40 + 1) + "," + std::to_string(c.x / 40 + 1); break;
+            case Call::Sound:
+                s += c.text == dir + "Ding.wav" && c.flags == kSoundAsync        ? "ding"
+                     : c.text == dir + "End.wav" && c.flags == kSoundAsyncSilent ? "end"
+                                                                                 : "?";
+                break;
+            case Call::Pause: s += c.x == kAnimationPauseMs ? "w" : "?"; break;
+            case Call::Refresh: s += "r"; break;
+            case Call::FrameCaption: s += "f"; break;
+            case Call::Box: s += "box"; break;
+            default: s += "?";
+            }
             s += ' ';
         }
         return s;

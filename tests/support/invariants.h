@@ -38,15 +38,20 @@ template <class Pick> std::string PlayEvent(Form1& form, FakePlatform& platform,
     static const char* answers[] = {"", "1", "3", "0", "-1", "abc", "2.5", "&H2", "40000", "32767", "-32768", "3abc"};
     static void (*const commands[])(Form1&) = {Nouveau_Click,   Recommencer_Click, Suivant_Click, Aller_Click,
                                                Animation_Click, Son_Click,         Comment_Click, Apropos_Click};
+    // 60 % arrows, 15 % space, 5 % other keys (arrows aside), 20 % a command (8: a load).
     const int roll = pick(100), other = pick(300) - 20, c = roll < 80 ? -1 : pick(9), p = form.Selected;
-    const int key = roll < 60 ? kKeyLeft + pick(4) : roll < 75 ? kKeySpace : other >= kKeyLeft && other <= kKeyDown ? 0 : other;
-    const std::size_t boxes = platform.boxes.size();
     const bool arrow = roll < 60, loads = c == 0 || c == 1 || c == 2 || c == 8;
+    int key = other >= kKeyLeft && other <= kKeyDown ? 0 : other;
+    if (arrow) key = kKeyLeft + pick(4);
+    if (!arrow && roll < 75) key = kKeySpace;
+    const std::size_t boxes = platform.boxes.size();
     // What the move count must be after, unless a level is won or loaded (an answer to Aller may load).
-    const int moves =
-        c == 3 ? -1
-               : std::min(32767, form.MoveCount + (arrow && form.PieceOnBoard(p) &&
-                                                   !TraceSlide(form.Board, p, form.PieceRow[p], form.PieceCol[p], *DirectionOfKey(key)).refused));
+    int moves = -1;
+    if (c != 3) {
+        const bool slides = arrow && form.PieceOnBoard(p) &&
+                            !TraceSlide(form.Board, p, form.PieceRow[p], form.PieceCol[p], *DirectionOfKey(key)).refused;
+        moves = std::min(32767, form.MoveCount + slides);
+    }
     if (c == 3) platform.answers.push_back(answers[pick(static_cast<int>(std::size(answers)))]);
     if (c < 0) form.Form_KeyDown(static_cast<std::int16_t>(key), static_cast<std::int16_t>(pick(8)));
     else if (c < 8) commands[c](form);
