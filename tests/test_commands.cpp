@@ -19,7 +19,7 @@ TEST(ReadLevelNumber, ReadsTheAnswerAsTheGameDoes) {
         {"inf", 0}, {"nan", 0},
         // fractions round half to even; exponents with or without a sign
         {"2.5", 2}, {"3.5", 4}, {"-3.5", -4}, {"2.51", 3}, {".5", 0}, {".6", 1}, {"5.", 5}, {"4.2.1", 4},
-        {"1e2", 100}, {"1E2", 100}, {"5.e2", 500}, {"15e-1", 2}, {"1e+3", 1000}, {"1e", 1}, {"1e+", 1},
+        {"1e2", 100}, {"1E2", 100}, {"5.e2", 500}, {"15e-1", 2}, {"1e+3", 1000}, {"1e04", 10000}, {"1e", 1}, {"1e+", 1},
         {"1 e 2", 100}, {"1e-9999", 0}, {"-1e-9999", 0},
         // &H and &O digits, upper or lower case, up to the first digit outside the radix
         {"&H10", 16}, {"&h1f", 31}, {"&Ha", 10}, {"&HA", 10}, {"&O17", 15}, {"&o7", 7}, {"&O8", 0}, {"&H1G2", 1},
