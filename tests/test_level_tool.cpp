@@ -59,8 +59,8 @@ TEST_F(Solver, AgreesWithThePlainSearchAndTheGame) {
         Load(level + level);
         for (std::size_t i = 0; i < moves.size(); ++i) {
             if (Moves() != static_cast<int>(i) || !platform->boxes.empty()) return false;
-            if (form->Selected != moves[i].piece) Key(32);
-            Key(37 + static_cast<int>(moves[i].direction));
+            if (form->Selected != moves[i].piece) Key(kKeySpace);
+            Key(kKeyLeft + static_cast<int>(moves[i].direction));
         }
         return platform->boxes.size() == 1 && form->Level == 2;
     };
