@@ -63,7 +63,6 @@ public:
     bool LevelFileIsOpen() override { return memoryFile ? memoryOpen : file.IsOpen(); }
     bool OpenLevelFile(const std::string& path) override {
         ++opens;
-        if (failOpen) return false;
         return memoryFile ? (memoryOpen = true) : file.Open(path);
     }
     std::optional<std::int64_t> LevelFileLength() override { return memoryFile ? static_cast<std::int64_t>(memoryFile->size()) : file.Length(); }
@@ -76,8 +75,6 @@ public:
     int Count(Call::Kind kind) const {
         return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.kind == kind; }));
     }
-    // The picture last drawn on board cell (row, col), or -1.
-    int Shown(int row, int col) const { return cells[static_cast<std::size_t>((row - 1) * 16 + col - 1)]; }
     int Indicator() const { return indicator; }
     // A blank screen, a closed memory file and no boxes, as if new (a fuzzer's input each).
     void Blank() {
@@ -97,7 +94,7 @@ public:
     int indicator = -1, strayPaints = 0;  // pictures that no tile has, or drawn off the cells and the indicator
     bool record = true;                   // keep a log of every call (the state above is kept either way)
     std::optional<std::string> memoryFile;  // the level file, when served from memory
-    bool memoryOpen = false, failOpen = false;
+    bool memoryOpen = false;
     std::map<Setting, bool> checked{{Setting::Animation, true}, {Setting::Son, true}};
     std::vector<std::pair<std::string, std::string>> boxes;
     std::deque<std::string> answers;
