@@ -62,7 +62,7 @@ bench: configure
 
 # The level set's page, docs/levels.md, and its pictures, from levels.txt and docs/levels-notes.txt.
 levels-doc: build
-	bash tools/levels-doc.sh $(BUILD)/kelo-levels levels.txt docs/levels-notes.txt docs
+	bash scripts/levels-doc.sh $(BUILD)/kelo-levels levels.txt docs/levels-notes.txt docs
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

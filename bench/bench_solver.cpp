@@ -4,11 +4,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "bench/reference_solver.h"
+#include "tests/support/reference_solver.h"
 #include "game/form1.h"
 #include "platform/memory_platform.h"
-#include "tools/level_check.h"
-#include "tools/solver.h"
+#include "tools/kelo-levels/check.h"
+#include "tools/kelo-levels/search.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/art.h"
+#include "tools/kelo-assets/art.h"
 
 namespace {
 

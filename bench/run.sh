@@ -15,7 +15,7 @@ cleanup() {
 trap cleanup EXIT
 
 # An X server and a sound server of our own, as a desktop has.
-source "$ROOT/tools/xvfb.sh"
+source "$ROOT/scripts/xvfb.sh"
 xvfb_start "$WORK" || { echo "bench: Xvfb did not start: $(cat "$WORK/xvfb.log")" >&2; exit 1; }
 PIDS+=("$XVFB_PID")
 export XDG_RUNTIME_DIR=$WORK/runtime

@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "support/levels_util.h"
-#include "tools/art.h"
+#include "tools/kelo-assets/art.h"
 
 namespace kelo::art {
 namespace {

@@ -9,10 +9,10 @@
 #include <optional>
 #include <regex>
 
-#include "bench/reference_solver.h"
+#include "tests/support/reference_solver.h"
 #include "support/game_fixture.h"
-#include "tools/analysis.h"
-#include "tools/level_check.h"
+#include "tools/kelo-levels/analyse.h"
+#include "tools/kelo-levels/check.h"
 
 namespace kelo::test {
 namespace {

@@ -5,7 +5,7 @@
 #include "game/elapsed.h"
 #include "support/game_fixture.h"
 #include "support/invariants.h"
-#include "tools/solver.h"
+#include "tools/kelo-levels/search.h"
 #include "ui/launch.h"
 
 namespace kelo::test {

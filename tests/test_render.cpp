@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "support/levels_util.h"
-#include "tools/art.h"
-#include "tools/render.h"
+#include "tools/kelo-assets/art.h"
+#include "tools/kelo-levels/render.h"
 
 namespace kelo::test {
 namespace {

@@ -3,7 +3,7 @@
 # keys through xdotool and captures through ImageMagick.
 set -euo pipefail
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-source "$E2E_ROOT/tools/xvfb.sh"
+source "$E2E_ROOT/scripts/xvfb.sh"
 WORK=$(mktemp -d /tmp/kelo-e2e.XXXXXX)
 GAME_DIR=$WORK/game GAME_PID="" XVFB_PID="" PULSE_PID="" WIN="" MENU=0 S=1
 # Polls of 50 ms before a wait gives up (slower runs raise it), and what goes in front of the game.

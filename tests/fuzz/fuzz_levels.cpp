@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <ostream>
 
-#include "tools/level_source.h"
-#include "tools/level_tool.h"
+#include "tools/kelo-levels/level_source.h"
+#include "tools/kelo-levels/solve.h"
 
 // The reports are written in full but kept nowhere: only the exit statuses are checked.
 struct Discard : std::streambuf {

@@ -1,4 +1,4 @@
-#include "tools/analysis.h"
+#include "tools/kelo-levels/analyse.h"
 
 #include <algorithm>
 #include <array>
@@ -11,9 +11,9 @@
 #include "game/form1.h"
 #include "game/level_format.h"
 #include "platform/memory_platform.h"
-#include "tools/level_check.h"
-#include "tools/level_source.h"
-#include "tools/level_tool.h"
+#include "tools/kelo-levels/check.h"
+#include "tools/kelo-levels/level_source.h"
+#include "tools/kelo-levels/solve.h"
 
 namespace kelo {
 namespace {

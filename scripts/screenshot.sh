@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes docs/screenshot.png: the game at launch with the shipped levels, on an X server of its own.
-# Usage: tools/screenshot.sh [BUILD_FOLDER]
+# Usage: scripts/screenshot.sh [BUILD_FOLDER]
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build}" && pwd)
@@ -8,7 +8,7 @@ OUT=$ROOT/docs/screenshot.png
 WORK=$(mktemp -d)
 GAME="" XVFB_PID=""
 trap 'kill $GAME $XVFB_PID 2>/dev/null || true; rm -rf "$WORK"' EXIT
-source "$ROOT/tools/xvfb.sh"
+source "$ROOT/scripts/xvfb.sh"
 xvfb_start "$WORK" || { echo "screenshot: Xvfb did not start: $(cat "$WORK/xvfb.log")" >&2; exit 1; }
 
 # A copy of the build's game and files, so that the picture is the shipped level 1.

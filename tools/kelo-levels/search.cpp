@@ -1,4 +1,4 @@
-#include "tools/solver.h"
+#include "tools/kelo-levels/search.h"
 
 #include <sys/mman.h>
 

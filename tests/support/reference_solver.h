@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "tools/solver.h"
+#include "tools/kelo-levels/search.h"
 
 namespace kelo::bench {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/analysis.h"
+#include "tools/kelo-levels/analyse.h"
 
 namespace kelo {
 

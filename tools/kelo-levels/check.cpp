@@ -1,4 +1,4 @@
-#include "tools/level_check.h"
+#include "tools/kelo-levels/check.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include "game/board.h"
 #include "game/level_format.h"
 #include "game/rules.h"
-#include "tools/level_source.h"
+#include "tools/kelo-levels/level_source.h"
 
 namespace kelo {
 namespace {

@@ -2,7 +2,7 @@
 # Makes the level set's page: OUT/levels.md and one picture per level in OUT/levels/, drawn by
 # `kelo-levels render`, with each level's idea from the notes and its par and square slides from
 # `kelo-levels analyse`. `make levels-doc` writes them into docs/; the test levels_doc compares.
-# Usage: tools/levels-doc.sh TOOL LEVELS NOTES OUT
+# Usage: scripts/levels-doc.sh TOOL LEVELS NOTES OUT
 set -euo pipefail
 tool=$1
 levels=$2

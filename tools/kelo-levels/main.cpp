@@ -16,14 +16,14 @@
 #include <string>
 
 #include "game/level_format.h"
-#include "tools/analysis.h"
-#include "tools/generate.h"
-#include "tools/level_check.h"
-#include "tools/level_source.h"
+#include "tools/kelo-levels/analyse.h"
+#include "tools/kelo-levels/generate.h"
+#include "tools/kelo-levels/check.h"
+#include "tools/kelo-levels/level_source.h"
 #ifdef KELO_RENDER
-#include "tools/render.h"
+#include "tools/kelo-levels/render.h"
 #endif
-#include "tools/level_tool.h"
+#include "tools/kelo-levels/solve.h"
 
 namespace {
 

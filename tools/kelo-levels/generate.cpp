@@ -1,7 +1,7 @@
 // The generator climbs from random boards (or from a designer's board) towards the targets. Its
 // walls come and go as whole shapes, so that what it suggests already looks built rather than
 // scattered; a designer finishes it by hand.
-#include "tools/generate.h"
+#include "tools/kelo-levels/generate.h"
 
 #include <algorithm>
 #include <atomic>

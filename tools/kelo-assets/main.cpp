@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "tools/art.h"
+#include "tools/kelo-assets/art.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# An X server of the caller's own, for the end-to-end tests, tools/screenshot.sh and bench/run.sh.
+# An X server of the caller's own, for the end-to-end tests, scripts/screenshot.sh and bench/run.sh.
 # Sourced. xvfb_start FOLDER [SCREEN]: starts Xvfb, exports DISPLAY and sets XVFB_PID; returns 1,
 # with the server's words in FOLDER/xvfb.log, when no server would answer.
 xvfb_start() {

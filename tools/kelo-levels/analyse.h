@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/solver.h"
+#include "tools/kelo-levels/search.h"
 
 namespace kelo {
 

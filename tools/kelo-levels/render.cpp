@@ -1,7 +1,7 @@
 // Pictures of levels for designers and for the level set's page. Only Qt's image classes: no
 // display, no fonts (the few labels are drawn from a small bitmap font of our own, so that a
 // picture is the same on every machine).
-#include "tools/render.h"
+#include "tools/kelo-levels/render.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -11,9 +11,9 @@
 #include "game/form1.h"
 #include "game/level_format.h"
 #include "platform/memory_platform.h"
-#include "tools/art.h"
-#include "tools/level_check.h"
-#include "tools/level_tool.h"
+#include "tools/kelo-assets/art.h"
+#include "tools/kelo-levels/check.h"
+#include "tools/kelo-levels/solve.h"
 
 namespace kelo {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/art.h"
+#include "tools/kelo-assets/art.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "tools/level_tool.h"
+#include "tools/kelo-levels/solve.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -11,9 +11,9 @@
 
 #include "game/form1.h"
 #include "game/level_format.h"
-#include "tools/level_check.h"
-#include "tools/level_source.h"
-#include "tools/solver.h"
+#include "tools/kelo-levels/check.h"
+#include "tools/kelo-levels/level_source.h"
+#include "tools/kelo-levels/search.h"
 
 namespace kelo {
 namespace {

@@ -1,4 +1,4 @@
-#include "bench/reference_solver.h"
+#include "tests/support/reference_solver.h"
 
 #include <queue>
 #include <set>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/analysis.h"
+#include "tools/kelo-levels/analyse.h"
 
 namespace kelo {
 
