@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "game/elapsed.h"
-#include "game/level_format.h"
 
 namespace kelo {
 
@@ -40,56 +39,54 @@ void Form1::Erases() {
 
 void Form1::LoadLevel(std::int16_t level) {
     if (TryLoad(level)) return;
-    // A level that cannot be loaded gives level 1; when level 1 fails too, an empty board,
-    // and the next load tries the file again.
+    // A level that cannot be loaded gives level 1; when level 1 fails too, an empty board, as of
+    // an empty file, and the next load tries the file again.
     Level = 1;
     if (level != 1 && TryLoad(1)) return;
-    LoadEmptyLevelOne();
+    PlaceLevel(kelo::Level{});
 }
+
+namespace {
+
+// The platform's open level file, as the reader takes its bytes.
+class LevelFileBytes final : public LevelBytes {
+public:
+    explicit LevelFileBytes(Platform& platform) : platform_(platform) {}
+    std::optional<std::int64_t> Size() const override { return platform_.LevelFileLength(); }
+    std::optional<std::size_t> ReadAt(std::int64_t offset, char* buffer, std::size_t size) const override {
+        return platform_.ReadLevelFile(offset, buffer, size);
+    }
+
+private:
+    Platform& platform_;
+};
+
+}  // namespace
 
 bool Form1::TryLoad(std::int16_t level) {
     if (!platform_.LevelFileIsOpen() && !platform_.OpenLevelFile(ProgramFile("levels.txt"))) return false;
-    std::int64_t offset = RecordOffset(level);
-    const auto length = platform_.LevelFileLength();
-    if (!length) return false;
-    // A record that would begin at or past the end is no level: the levels go round.
-    if (offset >= *length) {
-        Level = 1;
-        offset = 0;
-    }
-    RingsLeft = 0;
-    LineBuffer.fill('\0');
-    for (RowIndex = 1; RowIndex <= kRows; ++RowIndex) {
-        if (!platform_.ReadLevelFile(offset + (RowIndex - 1) * kRowPitch, LineBuffer.data(), LineBuffer.size()))
-            return false;
-        for (ColIndex = 1; ColIndex <= kCols; ++ColIndex) {
-            const std::uint8_t code = CodeOfChar(LineBuffer[ColIndex - 1]);
-            if (code > Square) return false;  // no tile image for 5 to 9
-            Board(RowIndex, ColIndex) = code;
-            if (code == Ring) {
-                ++RingsLeft;
-            } else if (code == Ball) {
-                PieceRow[kBallPiece] = static_cast<std::uint8_t>(RowIndex);
-                PieceCol[kBallPiece] = static_cast<std::uint8_t>(ColIndex);
-            } else if (code == Square) {
-                PieceRow[kSquarePiece] = static_cast<std::uint8_t>(RowIndex);
-                PieceCol[kSquarePiece] = static_cast<std::uint8_t>(ColIndex);
-            }
-            platform_.PaintPicture(code, PixelX(ColIndex), PixelY(RowIndex));
-        }
-    }
-    FinishLoad();
+    const auto read = ReadLevel(LevelFileBytes(platform_), level);
+    if (!read) return false;
+    PlaceLevel(*read);
     return true;
 }
 
-void Form1::LoadEmptyLevelOne() {
-    Level = 1;
-    RingsLeft = 0;
-    for (int row = 1; row <= kRows; ++row) {
-        for (int col = 1; col <= kCols; ++col) {
-            Board(row, col) = Empty;
-            platform_.PaintPicture(Empty, PixelX(col), PixelY(row));
-        }
+void Form1::PlaceLevel(const kelo::Level& level) {
+    Board = level.board;
+    RingsLeft = static_cast<std::int16_t>(level.rings);
+    // A piece that the level lacks keeps its place.
+    if (level.ballRow != 0) {
+        PieceRow[kBallPiece] = static_cast<std::uint8_t>(level.ballRow);
+        PieceCol[kBallPiece] = static_cast<std::uint8_t>(level.ballCol);
+    }
+    if (level.squareRow != 0) {
+        PieceRow[kSquarePiece] = static_cast<std::uint8_t>(level.squareRow);
+        PieceCol[kSquarePiece] = static_cast<std::uint8_t>(level.squareCol);
+    }
+    LineBuffer = level.lastLine;
+    for (RowIndex = 1; RowIndex <= kRows; ++RowIndex) {
+        for (ColIndex = 1; ColIndex <= kCols; ++ColIndex)
+            platform_.PaintPicture(Board(RowIndex, ColIndex), PixelX(ColIndex), PixelY(RowIndex));
     }
     FinishLoad();
 }

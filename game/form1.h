@@ -5,6 +5,7 @@
 #include <string>
 
 #include "game/board.h"
+#include "game/level_reader.h"
 #include "game/rules.h"
 #include "platform/platform.h"
 
@@ -58,7 +59,8 @@ private:
     // The cell of the selected piece, when it has one on the board.
     bool SelectedCell(int& row, int& col) const;
     bool TryLoad(std::int16_t level);
-    void LoadEmptyLevelOne();
+    // The level as read becomes the board; every cell is painted, row by row from the top.
+    void PlaceLevel(const kelo::Level& level);
     void FinishLoad();
     void SwitchPiece();
     // Shows a slide worked out by TraceSlide, frame by frame, and moves the piece.

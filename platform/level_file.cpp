@@ -1,7 +1,6 @@
 #include "platform/level_file.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,20 +41,19 @@ std::optional<std::int64_t> LevelFile::Length() const {
     return static_cast<std::int64_t>(st.st_size);
 }
 
-bool LevelFile::Read(std::int64_t offset, char* buffer, std::size_t size) const {
-    if (fd_ < 0 || offset < 0) return false;
-    std::memset(buffer, 0, size);
+std::optional<std::size_t> LevelFile::Read(std::int64_t offset, char* buffer, std::size_t size) const {
+    if (fd_ < 0 || offset < 0) return std::nullopt;
     std::size_t done = 0;
     while (done < size) {
         ssize_t got = ::pread(fd_, buffer + done, size - done, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return std::nullopt;
         }
-        if (got == 0) break;  // past the end: the rest stays NUL
+        if (got == 0) break;  // the end of the file
         done += static_cast<std::size_t>(got);
     }
-    return true;
+    return done;
 }
 
 }  // namespace kelo

@@ -19,7 +19,9 @@ public:
     bool Open(const std::string& path);
     bool IsOpen() const { return fd_ >= 0; }
     std::optional<std::int64_t> Length() const;
-    bool Read(std::int64_t offset, char* buffer, std::size_t size) const;
+    // Up to `size` bytes from `offset`, and how many there were; nothing for a negative offset or
+    // a read error.
+    std::optional<std::size_t> Read(std::int64_t offset, char* buffer, std::size_t size) const;
 
 private:
     int fd_ = -1;

@@ -40,8 +40,9 @@ public:
     bool LevelFileIsOpen() override { return open_; }
     bool OpenLevelFile(const std::string&) override { return open_ = true; }
     std::optional<std::int64_t> LevelFileLength() override { return static_cast<std::int64_t>(file_.size()); }
-    bool ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
-        return ReadFromMemory(file_, offset, buffer, size);
+    std::optional<std::size_t> ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
+        if (!ReadFromMemory(file_, offset, buffer, size)) return std::nullopt;
+        return size;
     }
     void End() override {}
 

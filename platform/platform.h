@@ -52,9 +52,9 @@ public:
     virtual bool LevelFileIsOpen() = 0;
     virtual bool OpenLevelFile(const std::string& path) = 0;
     virtual std::optional<std::int64_t> LevelFileLength() = 0;
-    // Reads `size` bytes at `offset`; bytes past the end of the file read as NUL.
-    // Fails for a negative offset or an I/O error.
-    virtual bool ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) = 0;
+    // Copies up to `size` bytes from `offset` and tells how many there were: fewer only at the
+    // end of the file. Nothing for a negative offset or an I/O error.
+    virtual std::optional<std::size_t> ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) = 0;
 
     // Ends the program at once.
     virtual void End() = 0;

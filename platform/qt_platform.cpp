@@ -120,7 +120,7 @@ bool QtPlatform::OpenLevelFile(const std::string& path) { return levelFile_.Open
 
 std::optional<std::int64_t> QtPlatform::LevelFileLength() { return levelFile_.Length(); }
 
-bool QtPlatform::ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) {
+std::optional<std::size_t> QtPlatform::ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) {
     return levelFile_.Read(offset, buffer, size);
 }
 

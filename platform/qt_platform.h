@@ -44,7 +44,7 @@ public:
     bool LevelFileIsOpen() override;
     bool OpenLevelFile(const std::string& path) override;
     std::optional<std::int64_t> LevelFileLength() override;
-    bool ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override;
+    std::optional<std::size_t> ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override;
     void End() override;
 
 private:

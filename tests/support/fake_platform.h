@@ -1,13 +1,17 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <string>
+#include <vector>
 
+#include "game/level_reader.h"
 #include "platform/level_file.h"
-#include "platform/memory_platform.h"
+#include "platform/platform.h"
 
 namespace kelo::test {
 
@@ -66,9 +70,9 @@ public:
         return memoryFile ? (memoryOpen = true) : file.Open(path);
     }
     std::optional<std::int64_t> LevelFileLength() override { return memoryFile ? static_cast<std::int64_t>(memoryFile->size()) : file.Length(); }
-    bool ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
+    std::optional<std::size_t> ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
         ++reads;
-        return memoryFile ? ReadFromMemory(*memoryFile, offset, buffer, size) : file.Read(offset, buffer, size);
+        return memoryFile ? MemoryBytes(*memoryFile).ReadAt(offset, buffer, size) : file.Read(offset, buffer, size);
     }
     void End() override { Log({Call::End}); }
 

@@ -112,8 +112,9 @@ class SourcePlatform : public MemoryPlatform {
 public:
     explicit SourcePlatform(const LevelSource& source) : MemoryPlatform({}), source_(source) {}
     std::optional<std::int64_t> LevelFileLength() override { return source_.Size(); }
-    bool ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
-        return source_.Read(offset, buffer, size);
+    std::optional<std::size_t> ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
+        if (!source_.Read(offset, buffer, size)) return std::nullopt;
+        return size;
     }
 
 private:
