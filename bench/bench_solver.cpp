@@ -4,10 +4,12 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/support/fake_platform.h"
 #include "tests/support/reference_solver.h"
 #include "game/form1.h"
-#include "platform/memory_platform.h"
+#include "game/level_reader.h"
 #include "tools/kelo-levels/check.h"
+#include "tools/kelo-levels/files.h"
 #include "tools/kelo-levels/search.h"
 
 namespace {
@@ -19,13 +21,8 @@ std::string Shipped() {
 
 std::vector<kelo::Puzzle> Puzzles(const std::string& file) {
     std::vector<kelo::Puzzle> puzzles;
-    for (int level = 1; level <= kelo::LevelCount(file.size()); ++level) {
-        kelo::MemoryPlatform platform(file);
-        kelo::Form1 form(platform);
-        form.Level = static_cast<std::int16_t>(level);
-        form.LoadLevel(form.Level);
-        puzzles.push_back(kelo::PuzzleOf(form));
-    }
+    for (int level = 1; level <= kelo::LevelCount(static_cast<std::int64_t>(file.size())); ++level)
+        puzzles.push_back(kelo::ReadLevel(kelo::MemoryBytes(file), level).value());
     return puzzles;
 }
 
@@ -50,10 +47,19 @@ void BM_CheckShippedSet(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckShippedSet)->Unit(benchmark::kMicrosecond);
 
+// A platform that keeps no log, plays nothing and does not animate, with the file in memory.
+std::unique_ptr<kelo::test::FakePlatform> Quiet(const std::string& file) {
+    auto platform = std::make_unique<kelo::test::FakePlatform>("/nonexistent");
+    platform->record = false;
+    platform->memoryFile = file;
+    platform->checked = {{kelo::Setting::Animation, false}, {kelo::Setting::Son, false}};
+    return platform;
+}
+
 // One level load through the game's loader, all 144 cells.
 void BM_LoadLevel(benchmark::State& state) {
-    kelo::MemoryPlatform platform(Shipped());
-    kelo::Form1 form(platform);
+    const auto platform = Quiet(Shipped());
+    kelo::Form1 form(*platform);
     for (auto _ : state) {
         form.Level = 20;
         form.LoadLevel(20);
@@ -66,8 +72,8 @@ void BM_SlideThereAndBack(benchmark::State& state) {
     std::string open;
     for (int r = 1; r <= 9; ++r) open += (r == 5 ? std::string("3") + std::string(14, '0') + "4" : std::string(16, '0')) + "\r\n";
     open += "\r\n";
-    kelo::MemoryPlatform platform(open);
-    kelo::Form1 form(platform);
+    const auto platform = Quiet(open);
+    kelo::Form1 form(*platform);
     form.Level = 1;
     form.LoadLevel(1);
     for (auto _ : state) {

@@ -65,7 +65,7 @@ TEST_F(GameTest, TheLastRingEndsTheLevel) {
     Load(one + two);
     platform->checked[Setting::Animation] = false;
     platform->now += 3725 * 1000 + 999;
-    Keys(KeysOf(Solve(PuzzleOf(*form)).moves));
+    Keys(KeysOf(Solve(*ReadLevel(MemoryBytes(one), 1)).moves));
     // The winning move is drawn and counted before the sound and the box; then the next level.
     EXPECT_TRUE(Log().starts_with("p0@2,2 ding p0@2,3 p3@2,15 f end box ")) << Log();
     EXPECT_EQ(platform->boxes.at(0).first + platform->boxes[0].second,

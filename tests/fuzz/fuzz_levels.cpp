@@ -2,7 +2,8 @@
 #include <cstdlib>
 #include <ostream>
 
-#include "tools/kelo-levels/level_source.h"
+#include "tools/kelo-levels/check.h"
+#include "tools/kelo-levels/files.h"
 #include "tools/kelo-levels/solve.h"
 
 // The reports are written in full but kept nowhere: only the exit statuses are checked.
@@ -14,7 +15,7 @@ struct Discard : std::streambuf {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Discard discard;
     static std::ostream out(&discard);
-    const kelo::BytesSource file(std::string_view(reinterpret_cast<const char*>(data), size));
+    const kelo::MemoryBytes file(std::string_view(reinterpret_cast<const char*>(data), size));
     // A few hundred states reach every kind of ending (solved, unsolvable, given up) on a board
     // of nine rows; more only repeats the same slides.
     for (int status : {kelo::RunCheck(file, out, out), kelo::RunSolve(file, 0, 300, out, out)}) {

@@ -6,7 +6,7 @@
 #include <vector>
 #include <unistd.h>
 
-#include "game/rules.h"
+#include "game/level_reader.h"
 
 namespace kelo::test {
 
@@ -29,12 +29,8 @@ inline std::string Walled(const std::vector<std::string>& inside) {
     return Record(rows);
 }
 
-// The board of the first record of a level text of whole rows.
-inline Board BoardOf(const std::string& record) {
-    Board b;
-    for (std::size_t i = 0; i < kCells; ++i) b.cells()[i] = CodeOfChar(record[i / kCols * 18 + i % kCols]);
-    return b;
-}
+// The board of the first record of a level text, as the game reads it.
+inline Board BoardOf(const std::string& record) { return ReadLevel(MemoryBytes(record), 1).value().board; }
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempFolder {

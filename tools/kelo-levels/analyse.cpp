@@ -8,12 +8,8 @@
 #include <sstream>
 #include <thread>
 
-#include "game/form1.h"
-#include "game/level_format.h"
-#include "platform/memory_platform.h"
-#include "tools/kelo-levels/check.h"
-#include "tools/kelo-levels/level_source.h"
-#include "tools/kelo-levels/solve.h"
+#include "game/level_reader.h"
+#include "tools/kelo-levels/files.h"
 
 namespace kelo {
 namespace {
@@ -247,20 +243,7 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
     return a;
 }
 
-std::optional<Puzzle> LevelPuzzle(std::string_view file, int level) {
-    const std::int64_t offset = RecordOffset(level);
-    if (level < 1 || offset >= static_cast<std::int64_t>(file.size()) || !Loadable(BytesSource(file), level)) {
-        return std::nullopt;
-    }
-    // Only this level's record, read by the game's own loader as its level 1.
-    const std::string record(file.substr(static_cast<std::size_t>(offset), kRecordSize));
-    MemoryPlatform platform(record);
-    Form1 form(platform);
-    form.CrLf = "\r\n";
-    form.Level = 1;
-    form.LoadLevel(1);
-    return PuzzleOf(form);
-}
+std::optional<Puzzle> LevelPuzzle(std::string_view file, int level) { return ReadLevel(MemoryBytes(file), level); }
 
 namespace {
 

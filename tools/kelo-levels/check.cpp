@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 #include "game/board.h"
 #include "game/level_format.h"
 #include "game/rules.h"
-#include "tools/kelo-levels/level_source.h"
+#include "tools/kelo-levels/files.h"
 
 namespace kelo {
 namespace {
@@ -29,15 +30,8 @@ std::string Shown(unsigned char c) {
 
 class Checker {
 public:
-    Checker(const LevelSource& file, std::size_t listed) : file_(file), size_(file.Size()), listed_(listed) {
-        if (file.Data()) {
-            windowData_ = file.Data();
-            windowLength_ = size_;
-        } else {
-            window_.resize(static_cast<std::size_t>(std::min(kWindow, size_)));
-            windowData_ = window_.data();
-        }
-    }
+    Checker(const LevelBytes& file, std::int64_t size, std::size_t listed)
+        : file_(file), size_(size), listed_(listed), window_(static_cast<std::size_t>(std::min(kWindow, size))) {}
 
     CheckReport Run() {
         report_.levels = LevelCount(size_);
@@ -77,16 +71,19 @@ private:
         report_.findings.push_back({fault, level, row, col, message()});
     }
 
-    // The byte at `at`, or -1 outside the file. A file on disk is read a window at a time, a
-    // little before the byte asked for, since a line's end is looked for around it.
+    // The byte at `at`, or -1 outside the file. The file is read a window at a time, a little
+    // before the byte asked for, since a line's end is looked for around it.
     int Byte(std::int64_t at) {
         if (at < 0 || at >= size_) return -1;
         if (at < windowStart_ || at >= windowStart_ + windowLength_) {
             windowStart_ = std::max<std::int64_t>(0, at - kWindowBack);
             windowLength_ = std::min<std::int64_t>(kWindow, size_ - windowStart_);
-            file_.Read(windowStart_, window_.data(), static_cast<std::size_t>(windowLength_));
+            const auto got = file_.ReadAt(windowStart_, window_.data(), static_cast<std::size_t>(windowLength_));
+            // A file that shrank since it was measured reads as NUL where it now ends.
+            std::fill(window_.begin() + static_cast<std::ptrdiff_t>(got.value_or(0)),
+                      window_.begin() + static_cast<std::ptrdiff_t>(windowLength_), '\0');
         }
-        return static_cast<unsigned char>(windowData_[at - windowStart_]);
+        return static_cast<unsigned char>(window_[static_cast<std::size_t>(at - windowStart_)]);
     }
 
     // The line that begins at `start` must hold `length` characters and end in CR LF. The first
@@ -187,25 +184,24 @@ private:
     static constexpr std::int64_t kWindowBack = 1 << 10;
     static constexpr std::int64_t kLongestLine = 1 << 10;
 
-    const LevelSource& file_;
+    const LevelBytes& file_;
     const std::int64_t size_;
     const std::size_t listed_;
     CheckReport report_;
     std::size_t listedInLevels_ = 0;
     bool outOfStep_ = false;
-    std::vector<char> window_;  // what was read of a file that is not in memory
-    const char* windowData_ = nullptr;
+    std::vector<char> window_;
     std::int64_t windowStart_ = 0;
     std::int64_t windowLength_ = 0;
 };
 
 }  // namespace
 
-std::int64_t LevelCount(std::int64_t fileSize) { return (fileSize + kRecordSize - 1) / kRecordSize; }
+CheckReport CheckLevels(const LevelBytes& file, std::size_t listed) {
+    return Checker(file, file.Size().value_or(0), listed).Run();
+}
 
-CheckReport CheckLevels(const LevelSource& file, std::size_t listed) { return Checker(file, listed).Run(); }
-
-std::vector<Finding> CheckLevels(std::string_view file) { return CheckLevels(BytesSource(file)).findings; }
+std::vector<Finding> CheckLevels(std::string_view file) { return CheckLevels(MemoryBytes(file)).findings; }
 
 std::string FormatFinding(const Finding& f) {
     std::string s;
@@ -214,6 +210,29 @@ std::string FormatFinding(const Finding& f) {
     if (f.row == kEmptyLine) s += ", empty line";
     if (f.col > 0) s += ", column " + std::to_string(f.col);
     return (s.empty() ? "file" : s) + ": " + f.message;
+}
+
+int RunCheck(const LevelBytes& file, std::ostream& out, std::ostream& err) {
+    try {
+        const WatchedBytes watched(file);
+        const CheckReport report = CheckLevels(watched);
+        if (watched.Failed()) return ReadError(err);
+        for (const auto& f : report.findings) out << FormatFinding(f) << "\n";
+        if (report.total > report.findings.size())
+            out << "and " << report.total - report.findings.size() << " more problems in the levels, not listed\n";
+        const std::int64_t levels = report.levels;
+        if (report.total == 0) {
+            out << levels << (levels == 1 ? " level" : " levels") << ", all sound\n";
+            return kLevelsSound;
+        }
+        out << levels << (levels == 1 ? " level, " : " levels, ") << report.total
+            << (report.total == 1 ? " problem\n" : " problems\n");
+        return kLevelsProblems;
+    } catch (const std::bad_alloc&) {
+        out.flush();
+        err << kOutOfMemory << "\n";
+        return kLevelsError;
+    }
 }
 
 }  // namespace kelo

@@ -1,19 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace kelo {
+#include "game/level_reader.h"
 
-class LevelSource;
+namespace kelo {
 
 // The row number of the empty line that ends a level.
 inline constexpr int kEmptyLine = 10;
-
-// The game's level numbers are 16-bit: it never loads a record past this level's.
-inline constexpr int kLastReachableLevel = 32767;
 
 // A report lists this many problems and counts the rest.
 inline constexpr std::size_t kListedFindings = 1000;
@@ -48,15 +46,16 @@ struct CheckReport {
     std::int64_t levels = 0;
 };
 
-// The levels the game finds in a file: every record that begins before the end.
-std::int64_t LevelCount(std::int64_t fileSize);
-
 // Everything in the file that the game would read otherwise than the designer meant; lists the
 // first `listed` problems of the levels and every problem of the file as a whole.
-CheckReport CheckLevels(const LevelSource& file, std::size_t listed = kListedFindings);
+CheckReport CheckLevels(const LevelBytes& file, std::size_t listed = kListedFindings);
 std::vector<Finding> CheckLevels(std::string_view file);
 
 // "level 3, row 2, column 5: ..." on one line.
 std::string FormatFinding(const Finding& finding);
+
+// `kelo-levels check`: one line per problem (the first thousand, then their count), then a
+// summary; the exit status. Running out of memory or a read error is told on `err`.
+int RunCheck(const LevelBytes& file, std::ostream& out, std::ostream& err);
 
 }  // namespace kelo

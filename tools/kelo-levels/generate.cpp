@@ -6,9 +6,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <set>
 #include <thread>
+
+#include "tools/kelo-levels/files.h"
 
 namespace kelo {
 namespace {
@@ -413,6 +416,48 @@ std::optional<Range> ParseRange(const std::string& text, int lo, int hi) {
     }
     if (r.min < lo || r.max > hi || r.min > r.max) return std::nullopt;
     return r;
+}
+
+int RunGenerate(GenerateOptions options, const std::string& from, int level, const std::string& output,
+                std::ostream& out, std::ostream& err) {
+    if (!from.empty()) {
+        std::string bytes;
+        if (!ReadFile(from, bytes, err)) return kLevelsError;
+        const std::int64_t levels = LevelCount(static_cast<std::int64_t>(bytes.size()));
+        if (level > levels) {
+            err << "kelo-levels: " << from << " has " << levels << (levels == 1 ? " level" : " levels") << ", not "
+                << level << "\n";
+            return kLevelsError;
+        }
+        options.from = LevelPuzzle(bytes, level);
+        if (!options.from) {
+            err << "kelo-levels: level " << level << " of " << from << " cannot be loaded\n";
+            return kLevelsError;
+        }
+    }
+    const auto candidates = Generate(options);
+    std::string records;
+    for (const auto& c : candidates) records += RecordOf(c.puzzle.board);
+    std::ostream& report = output.empty() ? err : out;
+    if (output.empty()) {
+        out << records << std::flush;
+    } else {
+        std::ofstream file(output, std::ios::binary);
+        file << records;
+        file.close();
+        if (!file) {
+            err << "kelo-levels: cannot write " << output << "\n";
+            return kLevelsError;
+        }
+    }
+    bool met = false;
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+        const auto& c = candidates[k];
+        met |= c.penalty == 0;
+        report << AnalysisLine(static_cast<int>(k + 1), c.analysis) << (c.penalty == 0 ? "" : " [misses the targets]")
+               << "\n";
+    }
+    return met ? kLevelsSound : kLevelsProblems;
 }
 
 }  // namespace kelo

@@ -60,4 +60,10 @@ std::string RecordOf(const Board& board);
 // "A", "A-B" or "A-" (no upper bound), each from lo to hi.
 std::optional<Range> ParseRange(const std::string& text, int lo, int hi);
 
+// `kelo-levels generate`: the candidates as level records, to `output` or else to `out`, and
+// their figures beside (on `err` when the records take `out`); the exit status. A board to vary
+// is level `level` of the file `from`, unless `from` is empty.
+int RunGenerate(GenerateOptions options, const std::string& from, int level, const std::string& output,
+                std::ostream& out, std::ostream& err);
+
 }  // namespace kelo

@@ -15,11 +15,10 @@
 #include <new>
 #include <string>
 
-#include "game/level_format.h"
 #include "tools/kelo-levels/analyse.h"
-#include "tools/kelo-levels/generate.h"
 #include "tools/kelo-levels/check.h"
-#include "tools/kelo-levels/level_source.h"
+#include "tools/kelo-levels/files.h"
+#include "tools/kelo-levels/generate.h"
 #ifdef KELO_RENDER
 #include "tools/kelo-levels/render.h"
 #endif
@@ -71,28 +70,6 @@ constexpr const char* kUsage =
     "Exit status 2: a file that cannot be read, or a wrong argument.\n";
 
 void Usage(std::ostream& out) { out << kUsage; }
-
-// The part of a file that the game can reach, whole in memory for analyse, render and generate:
-// levels past the last reachable one are never loaded, so a huge file costs no more than that.
-bool ReadFile(const std::string& path, std::string& bytes) {
-    kelo::FileSource file;
-    std::string why;
-    if (!file.Open(path, why)) {
-        std::cerr << "kelo-levels: cannot read " << path << ": " << why << "\n";
-        return false;
-    }
-    constexpr std::int64_t kReachable = std::int64_t{kelo::kLastReachableLevel} * kelo::kRecordSize;
-    bytes.assign(static_cast<std::size_t>(std::min(file.Size(), kReachable)), '\0');
-    if (!file.Read(0, bytes.data(), bytes.size()) || file.Failed()) {
-        std::cerr << "kelo-levels: cannot read " << path << ": read error\n";
-        return false;
-    }
-    if (file.Size() > kReachable) {
-        std::cerr << "kelo-levels: " << path << ": levels past " << kelo::kLastReachableLevel
-                  << " are never loaded by the game and are left out\n";
-    }
-    return true;
-}
 
 // A whole decimal number from min to max, or a message saying what was expected.
 bool ParseNumber(const char* text, long long min, long long max, long long& value) {
@@ -290,54 +267,11 @@ std::optional<int> Parse(int argc, char* argv[], Arguments& args) {
     return std::nullopt;
 }
 
-// The candidates as level records, to the -o file or standard output, and their figures beside
-// (on standard error when the records take standard output).
-int RunGenerate(const Arguments& args) {
-    kelo::GenerateOptions options = args.generate;
-    if (!args.from.empty()) {
-        std::string bytes;
-        if (!ReadFile(args.from, bytes)) return kExitError;
-        const int levels = kelo::LevelCount(bytes.size());
-        if (args.level > levels) {
-            std::cerr << "kelo-levels: " << args.from << " has " << levels << (levels == 1 ? " level" : " levels")
-                      << ", not " << args.level << "\n";
-            return kExitError;
-        }
-        options.from = kelo::LevelPuzzle(bytes, static_cast<int>(args.level));
-        if (!options.from) {
-            std::cerr << "kelo-levels: level " << args.level << " of " << args.from << " cannot be loaded\n";
-            return kExitError;
-        }
-    }
-    const auto candidates = kelo::Generate(options);
-    std::string records;
-    for (const auto& c : candidates) records += kelo::RecordOf(c.puzzle.board);
-    std::ostream& report = args.output.empty() ? std::cerr : std::cout;
-    if (args.output.empty()) {
-        std::cout << records << std::flush;
-    } else {
-        std::ofstream out(args.output, std::ios::binary);
-        out << records;
-        out.close();
-        if (!out) {
-            std::cerr << "kelo-levels: cannot write " << args.output << "\n";
-            return kExitError;
-        }
-    }
-    bool met = false;
-    for (std::size_t k = 0; k < candidates.size(); ++k) {
-        const auto& c = candidates[k];
-        met |= c.penalty == 0;
-        report << kelo::AnalysisLine(static_cast<int>(k + 1), c.analysis)
-               << (c.penalty == 0 ? "" : " [misses the targets]") << "\n";
-    }
-    return met ? kelo::kLevelsSound : kelo::kLevelsProblems;
-}
-
 int Main(int argc, char* argv[]) {
     Arguments args;
     if (const auto status = Parse(argc, argv, args)) return *status;
-    if (args.command == "generate") return RunGenerate(args);
+    if (args.command == "generate")
+        return kelo::RunGenerate(args.generate, args.from, static_cast<int>(args.level), args.output, std::cout, std::cerr);
 #ifndef KELO_RENDER
     if (args.command == "render") {
         std::cerr << "kelo-levels: render is unavailable: this kelo-levels was built without Qt (KELO_GUI=OFF)\n";
@@ -358,7 +292,7 @@ int Main(int argc, char* argv[]) {
         return kelo::RunSolve(file, level, maxStates, std::cout, std::cerr);
     }
     std::string bytes;
-    if (!ReadFile(args.path, bytes)) return kExitError;
+    if (!kelo::ReadFile(args.path, bytes, std::cerr)) return kExitError;
 #ifdef KELO_RENDER
     if (args.command == "render") return kelo::RunRender(bytes, level, args.solution, args.output, std::cout, std::cerr);
 #endif
@@ -376,7 +310,7 @@ int main(int argc, char* argv[]) {
         return Main(argc, argv);
     } catch (const std::bad_alloc&) {
         std::cout.flush();
-        std::cerr << "kelo-levels: out of memory\n";
+        std::cerr << kelo::kOutOfMemory << "\n";
         return kExitError;
     }
 }

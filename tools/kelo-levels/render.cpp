@@ -8,12 +8,8 @@
 #include <array>
 #include <cmath>
 
-#include "game/form1.h"
-#include "game/level_format.h"
-#include "platform/memory_platform.h"
 #include "tools/kelo-assets/art.h"
-#include "tools/kelo-levels/check.h"
-#include "tools/kelo-levels/solve.h"
+#include "tools/kelo-levels/files.h"
 
 namespace kelo {
 namespace {
@@ -31,24 +27,6 @@ QImage TileImage(int code) {
     }
     return image;
 }
-
-// The game's loader draws into the picture, as it draws into the window.
-class PaintingPlatform : public MemoryPlatform {
-public:
-    PaintingPlatform(std::string file, QImage& image) : MemoryPlatform(std::move(file)), image_(image) {
-        for (int code = 0; code < 5; ++code) tiles_[static_cast<std::size_t>(code)] = TileImage(code);
-    }
-    void PaintPicture(int picture, int x, int y) override {
-        if (picture < 0 || picture >= 5) return;
-        QPainter painter(&image_);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(x, y, tiles_[static_cast<std::size_t>(picture)]);
-    }
-
-private:
-    QImage& image_;
-    std::array<QImage, 5> tiles_;
-};
 
 // Glyphs of 3 x 5 dots, a row of three bits per line, top first.
 int Glyph(char c, int row) {
@@ -85,17 +63,22 @@ QPointF Centre(int row, int col) { return {PixelX(col) + TileSize / 2.0, PixelY(
 
 }  // namespace
 
-std::optional<QImage> RenderLevel(std::string_view file, int level) {
-    if (!LevelPuzzle(file, level)) return std::nullopt;
+QImage RenderBoard(const Board& board) {
+    const std::array<QImage, 5> tiles = {TileImage(0), TileImage(1), TileImage(2), TileImage(3), TileImage(4)};
     QImage image(kBoardWidth, kBoardHeight, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    const std::int64_t offset = RecordOffset(level);
-    PaintingPlatform platform(std::string(file.substr(static_cast<std::size_t>(offset), kRecordSize)), image);
-    Form1 form(platform);
-    form.CrLf = "\r\n";
-    form.Level = 1;
-    form.LoadLevel(1);
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    // Every cell, row by row from the top, as the game paints a level.
+    for (int row = 1; row <= kRows; ++row) {
+        for (int col = 1; col <= kCols; ++col) painter.drawImage(PixelX(col), PixelY(row), tiles.at(board(row, col)));
+    }
     return image;
+}
+
+std::optional<QImage> RenderLevel(std::string_view file, int level) {
+    const auto read = LevelPuzzle(file, level);
+    if (!read) return std::nullopt;
+    return RenderBoard(read->board);
 }
 
 void DrawSolution(QImage& board, const std::vector<Step>& solution) {
@@ -156,14 +139,13 @@ QImage ContactSheet(std::string_view file) {
         const int x = kGap + (level - 1) % kPerRow * (kThumbW + kGap);
         const int y = kGap + (level - 1) / kPerRow * (kCaption + kThumbH + kGap);
         std::string caption = std::to_string(level) + "  par ";
-        const auto board = RenderLevel(file, level);
         const auto puzzle = LevelPuzzle(file, level);
         const Solution s = puzzle ? Solve(*puzzle) : Solution{};
         caption += s.outcome == Outcome::Solved ? std::to_string(s.moves.size()) : "-";
         DrawText(painter, x, y + 4, caption, 3, Qt::black);
-        if (board) {
+        if (puzzle) {
             painter.drawImage(QRect(x, y + kCaption, kThumbW, kThumbH),
-                              board->scaled(kThumbW, kThumbH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+                              RenderBoard(puzzle->board).scaled(kThumbW, kThumbH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         } else {
             painter.fillRect(x, y + kCaption, kThumbW, kThumbH, Qt::black);
         }
@@ -183,17 +165,17 @@ int RunRender(std::string_view file, int onlyLevel, bool solution, const std::st
         }
         image = ContactSheet(file);
     } else {
-        const auto board = RenderLevel(file, onlyLevel);
-        if (!board) {
+        const auto puzzle = LevelPuzzle(file, onlyLevel);
+        if (!puzzle) {
             err << "kelo-levels: level " << onlyLevel << " cannot be loaded: the game shows level 1 instead\n";
             return kLevelsProblems;
         }
-        image = *board;
+        image = RenderBoard(puzzle->board);
         if (solution) {
             AnalyseOptions options;
             options.trials = 0;
             options.inertWalls = false;
-            const Analysis a = Analyse(*LevelPuzzle(file, onlyLevel), options);
+            const Analysis a = Analyse(*puzzle, options);
             if (a.status != Analysis::Status::Solved) {
                 err << "kelo-levels: level " << onlyLevel << " has no solution to draw\n";
                 return kLevelsProblems;

@@ -10,8 +10,10 @@
 
 namespace kelo {
 
-// The board of a level as the game draws it: its loader painting the five tiles, 640 x 360.
-// Nothing when the game cannot load the level.
+// The board as the game draws it, the five tiles at their cells: 640 x 360.
+QImage RenderBoard(const Board& board);
+
+// Level `level` of the file as the game draws it; nothing when the game cannot load it.
 std::optional<QImage> RenderLevel(std::string_view file, int level);
 
 // A shortest solution drawn over the board: an arrow per slide from where the piece starts to

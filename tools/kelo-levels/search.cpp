@@ -406,24 +406,6 @@ private:
     mutable std::array<std::array<Ray, kCells>, 4> rays_;
 };
 
-}  // namespace
-
-Puzzle PuzzleOf(const Form1& form) {
-    Puzzle puzzle;
-    puzzle.board = form.Board;
-    if (form.PieceOnBoard(kBallPiece)) {
-        puzzle.ballRow = form.PieceRow[kBallPiece];
-        puzzle.ballCol = form.PieceCol[kBallPiece];
-    }
-    if (form.PieceOnBoard(kSquarePiece)) {
-        puzzle.squareRow = form.PieceRow[kSquarePiece];
-        puzzle.squareCol = form.PieceCol[kSquarePiece];
-    }
-    return puzzle;
-}
-
-namespace {
-
 // A search or an exploration of the level with the narrowest state that holds its rings.
 template <template <class> class Runner>
 auto RunNarrowest(const Puzzle& puzzle, const SolveOptions& options) {

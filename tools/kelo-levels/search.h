@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "game/board.h"
-#include "game/form1.h"
+#include "game/level_reader.h"
 #include "game/rules.h"
 
 namespace kelo {
@@ -39,15 +39,8 @@ inline constexpr std::uint64_t kSearchFloorBytes = 64ull << 20;
 std::uint64_t SearchBytes(std::size_t maxStates);
 
 // A level as the game holds it after a load: the board and the pieces that the arrows move
-// (row 0 where the level has no such piece).
-struct Puzzle {
-    Board board;
-    int ballRow = 0, ballCol = 0;
-    int squareRow = 0, squareCol = 0;
-};
-
-// The level that the window holds after a load, with only the pieces that stand on their cells.
-Puzzle PuzzleOf(const Form1& form);
+// (row 0 where the level has no such piece). The searches count the rings on the board.
+using Puzzle = Level;
 
 // Breadth-first search over (ball cell, square cell, rings left), with the game's own slide.
 Solution Solve(const Puzzle& puzzle, const SolveOptions& options = {});

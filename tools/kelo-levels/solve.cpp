@@ -1,18 +1,10 @@
 #include "tools/kelo-levels/solve.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <fstream>
 #include <new>
-#include <sstream>
 #include <string>
 
-#include "game/form1.h"
-#include "game/level_format.h"
-#include "tools/kelo-levels/check.h"
-#include "tools/kelo-levels/level_source.h"
+#include "tools/kelo-levels/files.h"
 #include "tools/kelo-levels/search.h"
 
 namespace kelo {
@@ -32,21 +24,15 @@ std::string Verdict(const Solution& s) {
     }
 }
 
-
 // Solves one level as the game loads it; false when it cannot be won.
-bool SolveLevel(const LevelSource& file, int level, std::size_t maxStates, std::ostream& out) {
-    const bool loadable = Loadable(file, level);
-    SourcePlatform platform(file);
-    Form1 form(platform);
-    form.CrLf = "\r\n";
-    form.Level = static_cast<std::int16_t>(level);
-    form.LoadLevel(form.Level);
+bool SolveLevel(const LevelBytes& file, int level, std::size_t maxStates, std::ostream& out) {
+    const auto read = ReadLevel(file, level);
     out << "level " << level << ": ";
-    if (!loadable || form.Level != level) {
+    if (!read) {
         out << "unsolvable (the game cannot load it and shows level 1 instead)\n";
         return false;
     }
-    const Puzzle puzzle = PuzzleOf(form);
+    const Puzzle& puzzle = *read;
     SolveOptions options;
     options.maxStates = maxStates;
     const Solution full = Solve(puzzle, options);
@@ -79,102 +65,15 @@ bool SolveLevel(const LevelSource& file, int level, std::size_t maxStates, std::
 
 std::string Megabytes(std::uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MiB"; }
 
-std::uint64_t FirstNumber(const std::string& path, const std::string& key) {
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind(key, 0) == 0) {
-            std::istringstream fields(line.substr(key.size()));
-            std::uint64_t value = 0;
-            if (fields >> value) return value;
-        }
-    }
-    return UINT64_MAX;
-}
-
-constexpr const char* kOutOfMemory = "kelo-levels: out of memory";
-
 // A search numbers its states in 32 bits.
 constexpr std::size_t kMostStates = 1'000'000'000;
 
 }  // namespace
 
-std::uint64_t AvailableMemory() {
-    std::uint64_t available = UINT64_MAX;
-    const std::uint64_t kib = FirstNumber("/proc/meminfo", "MemAvailable:");
-    if (kib != UINT64_MAX) available = kib * 1024;
-    // What the limits of this process leave, beyond what it already holds.
-    const std::uint64_t page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-    std::uint64_t size = 0, resident = 0;
-    std::ifstream("/proc/self/statm") >> size >> resident;
-    for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
-        struct rlimit limit {};
-        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-            const std::uint64_t held = size * page;
-            available = std::min<std::uint64_t>(available, limit.rlim_cur > held ? limit.rlim_cur - held : 0);
-        }
-    }
-    std::ifstream group("/sys/fs/cgroup/memory.max");
-    std::uint64_t most = 0;
-    if (group >> most) {
-        std::uint64_t current = 0;
-        std::ifstream("/sys/fs/cgroup/memory.current") >> current;
-        available = std::min<std::uint64_t>(available, most > current ? most - current : 0);
-    }
-    return available;
-}
-
-int RunCheck(const LevelSource& file, std::ostream& out, std::ostream& err) {
-    try {
-        const CheckReport report = CheckLevels(file);
-        if (file.Failed()) {
-            err << "kelo-levels: cannot read the file: read error\n";
-            return kLevelsError;
-        }
-        for (const auto& f : report.findings) out << FormatFinding(f) << "\n";
-        if (report.total > report.findings.size())
-            out << "and " << report.total - report.findings.size() << " more problems in the levels, not listed\n";
-        const std::int64_t levels = report.levels;
-        if (report.total == 0) {
-            out << levels << (levels == 1 ? " level" : " levels") << ", all sound\n";
-            return kLevelsSound;
-        }
-        out << levels << (levels == 1 ? " level, " : " levels, ") << report.total
-            << (report.total == 1 ? " problem\n" : " problems\n");
-        return kLevelsProblems;
-    } catch (const std::bad_alloc&) {
-        out.flush();
-        err << kOutOfMemory << "\n";
-        return kLevelsError;
-    }
-}
-
-bool Loadable(const LevelSource& file, int level) {
-    for (int row = 1; row <= kRows; ++row) {
-        char line[kRowLength];
-        if (!file.Read(RecordOffset(level) + (row - 1) * kRowPitch, line, sizeof line)) return false;
-        for (char c : line) {
-            if (CodeOfChar(c) > Square) return false;
-        }
-    }
-    return true;
-}
-
-std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::ostream& err) {
-    if (levels == 0) {
-        err << "kelo-levels: the file is empty: it holds no level\n";
-        return kLevelsProblems;
-    }
-    if (onlyLevel > levels) {
-        err << "kelo-levels: the file has " << levels << (levels == 1 ? " level" : " levels") << ", not " << onlyLevel
-            << "\n";
-        return kLevelsError;
-    }
-    return std::nullopt;
-}
-
-int RunSolve(const LevelSource& file, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err) {
-    const std::int64_t levels = LevelCount(file.Size());
+int RunSolve(const LevelBytes& bytes, int onlyLevel, std::size_t maxStates, std::ostream& out, std::ostream& err) {
+    const WatchedBytes file(bytes);
+    const std::int64_t levels = LevelCount(file.Size().value_or(0));
+    if (file.Failed()) return ReadError(err);
     if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
     if (onlyLevel < 0 || onlyLevel > kLastReachableLevel) {
         err << "kelo-levels: the game's levels go from 1 to " << kLastReachableLevel << ", not " << onlyLevel << "\n";
@@ -209,10 +108,7 @@ int RunSolve(const LevelSource& file, int onlyLevel, std::size_t maxStates, std:
             << kLastReachableLevel << ", the last the game can reach: it never loads them)\n";
         allSolved = false;
     }
-    if (file.Failed()) {
-        err << "kelo-levels: cannot read the file: read error\n";
-        return kLevelsError;
-    }
+    if (file.Failed()) return ReadError(err);
     return allSolved ? kLevelsSound : kLevelsProblems;
 }
 
