@@ -1,19 +1,16 @@
 // kelo-levels: checks and solves level files the way the game reads and plays them.
 #include <getopt.h>
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <climits>
 #include <cstring>
-#include <map>
-#include <optional>
-#include <set>
-#include <vector>
-#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "tools/kelo-levels/analyse.h"
 #include "tools/kelo-levels/check.h"
@@ -26,7 +23,7 @@
 
 namespace {
 
-constexpr int kExitError = kelo::kLevelsError;
+using kelo::kLevelsError;
 
 constexpr const char* kUsage =
     "usage: kelo-levels check FILE\n"
@@ -71,13 +68,6 @@ constexpr const char* kUsage =
 
 void Usage(std::ostream& out) { out << kUsage; }
 
-// A whole decimal number from min to max, or a message saying what was expected.
-bool ParseNumber(const char* text, long long min, long long max, long long& value) {
-    const char* end = text + std::strlen(text);
-    const auto [ptr, ec] = std::from_chars(text, end, value);
-    return ec == std::errc() && ptr == end && value >= min && value <= max;
-}
-
 struct Arguments {
     std::string command, path;
     long long level = 0;
@@ -91,176 +81,192 @@ struct Arguments {
     kelo::GenerateOptions generate;
 };
 
-enum OptionId {
-    kLevel = 1000, kMaxStates, kJson, kTrials, kSeed, kHelp, kVersion, kSolution, kOutput = 'o',
-    kMoves = 2000, kSquare, kMaxSolutions, kMaxRandom, kNoInert, kDeadEnds, kRings, kShapes, kOpenBorder, kFrom,
-    kRestarts, kSteps, kCount,
+// An option's value as given, with the option's name for the messages.
+struct Given {
+    const char* option;
+    const char* text;
 };
 
-bool Number(const char* option, const char* text, long long min, long long max, long long& value) {
-    if (ParseNumber(text, min, max, value)) return true;
-    std::cerr << "kelo-levels: --" << option << " takes a whole number from " << min << " to " << max << ", not '"
-              << text << "'\n";
+// A whole decimal number from min to max, or false with a message saying what was expected.
+template <class Field> bool Number(Given g, long long min, long long max, Field& field) {
+    long long value = 0;
+    const char* end = g.text + std::strlen(g.text);
+    const auto [ptr, ec] = std::from_chars(g.text, end, value);
+    field = static_cast<Field>(value);
+    if (ec == std::errc() && ptr == end && value >= min && value <= max) return true;
+    std::cerr << "kelo-levels: --" << g.option << " takes a whole number from " << min << " to " << max << ", not '"
+              << g.text << "'\n";
     return false;
 }
 
-bool RangeOf(const char* option, const char* text, int lo, int hi, kelo::Range& range) {
-    if (const auto r = kelo::ParseRange(text, lo, hi)) {
+bool RangeOf(Given g, int lo, int hi, kelo::Range& range) {
+    if (const auto r = kelo::ParseRange(g.text, lo, hi)) {
         range = *r;
         return true;
     }
-    std::cerr << "kelo-levels: --" << option << " takes N, MIN-MAX or MIN- with numbers from " << lo << " to " << hi
-              << ", not '" << text << "'\n";
+    std::cerr << "kelo-levels: --" << g.option << " takes N, MIN-MAX or MIN- with numbers from " << lo << " to " << hi
+              << ", not '" << g.text << "'\n";
     return false;
+}
+
+bool DeadEnds(Given g, kelo::Want& want) {
+    const std::string_view word = g.text;
+    want = word == "yes" ? kelo::Want::Yes : word == "no" ? kelo::Want::No : kelo::Want::Any;
+    if (word == "yes" || word == "no" || word == "any") return true;
+    std::cerr << "kelo-levels: --" << g.option << " takes yes, no or any, not '" << word << "'\n";
+    return false;
+}
+
+// The commands, as bits of the options' table, and whether each reads a FILE.
+enum : unsigned { kCheck = 1, kSolve = 2, kAnalyse = 4, kRender = 8, kGenerate = 16, kAll = 31 };
+struct Command {
+    const char* name;
+    unsigned bit;
+    bool file;
+};
+constexpr Command kCommands[] = {
+    {"check", kCheck, true},   {"solve", kSolve, true},         {"analyse", kAnalyse, true},
+    {"render", kRender, true}, {"generate", kGenerate, false},
+};
+
+// Every option: its name, whether it takes a value, the commands that take it, and what it sets
+// (false, with the message told, for a wrong value). getopt names the possibilities of an
+// ambiguous abbreviation in this order.
+struct Option {
+    const char* name;
+    bool value;
+    unsigned commands;
+    bool (*set)(Arguments& args, Given given);
+};
+using A = Arguments;
+constexpr Option kOptions[] = {
+    {"level", true, kSolve | kAnalyse | kRender | kGenerate,
+     [](A& a, Given g) { return Number(g, 1, 32767, a.level); }},
+    {"max-states", true, kSolve | kAnalyse | kGenerate,
+     [](A& a, Given g) { return Number(g, 1, 100'000'000, a.maxStates); }},
+    {"json", false, kAnalyse, [](A& a, Given) { a.json = true; return true; }},
+    {"trials", true, kAnalyse, [](A& a, Given g) { return Number(g, 1, 1'000'000, a.trials); }},
+    {"seed", true, kAnalyse | kGenerate, [](A& a, Given g) { return Number(g, 0, LLONG_MAX, a.seed); }},
+    {"help", false, kAll, nullptr},
+    {"version", false, kAll, nullptr},
+    {"solution", false, kRender, [](A& a, Given) { a.solution = true; return true; }},
+    {"output", true, kRender | kGenerate, [](A& a, Given g) { a.output = g.text; return true; }},
+    {"moves", true, kGenerate, [](A& a, Given g) { return RangeOf(g, 0, 200, a.generate.targets.moves); }},
+    {"square", true, kGenerate, [](A& a, Given g) { return RangeOf(g, 0, 200, a.generate.targets.squareMoves); }},
+    {"max-solutions", true, kGenerate,
+     [](A& a, Given g) { return Number(g, 1, 1'000'000'000, a.generate.targets.maxSolutions); }},
+    {"max-random", true, kGenerate, [](A& a, Given g) {
+         long long percent = 0;
+         const bool ok = Number(g, 0, 100, percent);
+         a.generate.targets.maxRandomWinRate = static_cast<double>(percent) / 100;
+         return ok;
+     }},
+    {"no-inert", false, kGenerate, [](A& a, Given) { a.generate.targets.noInertWalls = true; return true; }},
+    {"dead-ends", true, kGenerate, [](A& a, Given g) { return DeadEnds(g, a.generate.targets.deadEnds); }},
+    {"rings", true, kGenerate, [](A& a, Given g) { return RangeOf(g, 1, 40, a.generate.rings); }},
+    {"shapes", true, kGenerate, [](A& a, Given g) { return RangeOf(g, 0, 30, a.generate.shapes); }},
+    {"open-border", false, kGenerate, [](A& a, Given) { a.generate.openBorder = true; return true; }},
+    {"from", true, kGenerate, [](A& a, Given g) { a.from = g.text; return true; }},
+    {"restarts", true, kGenerate, [](A& a, Given g) { return Number(g, 1, 1000, a.generate.restarts); }},
+    {"steps", true, kGenerate, [](A& a, Given g) { return Number(g, 0, 1'000'000, a.generate.steps); }},
+    {"count", true, kGenerate, [](A& a, Given g) { return Number(g, 1, 1000, a.generate.count); }},
+};
+
+constexpr int IndexOf(std::string_view name) {
+    for (int i = 0; i < static_cast<int>(std::size(kOptions)); ++i) {
+        if (kOptions[i].name == name) return i;
+    }
+    return -1;
+}
+constexpr int kHelp = IndexOf("help"), kVersion = IndexOf("version"), kOutput = IndexOf("output");
+
+// getopt's ids of the table's options lie past every character; -o is --output.
+constexpr int kFirstId = 256;
+
+// The options among the words after the command (getopt moves the others to the end, from
+// ::optind); the exit status when there is nothing more to do.
+std::optional<int> ReadOptions(int count, char** words, const Command* command, Arguments& args) {
+    static const std::vector<option> longOptions = [] {
+        std::vector<option> list;
+        for (const Option& o : kOptions) {
+            const int id = kFirstId + static_cast<int>(&o - kOptions);
+            list.push_back({o.name, o.value ? required_argument : no_argument, nullptr, id});
+        }
+        list.push_back({nullptr, 0, nullptr, 0});
+        return list;
+    }();
+    ::opterr = 1;
+    ::optind = 1;
+    for (;;) {
+        int index = -1;
+        const int id = ::getopt_long(count, words, "o:", longOptions.data(), &index);
+        if (id == -1) return std::nullopt;
+        if (id == '?' || id == ':') {
+            std::cerr << "Try 'kelo-levels --help'.\n";
+            return kLevelsError;
+        }
+        const int which = id == 'o' ? kOutput : id - kFirstId;
+        if (which == kHelp) {
+            Usage(std::cout);
+            return kelo::kLevelsSound;
+        }
+        if (which == kVersion) {
+            std::cout << "kelo-levels " << KELO_VERSION << "\n";
+            return kelo::kLevelsSound;
+        }
+        if (!command) return std::nullopt;
+        const Option& o = kOptions[which];
+        if (!(o.commands & command->bit)) {
+            const std::string given = index >= 0 ? "--" + std::string(o.name) : "-o";
+            std::cerr << "kelo-levels: " << args.command << " takes no " << given << "\n";
+            return kLevelsError;
+        }
+        if (!o.set(args, {o.name, ::optarg})) return kLevelsError;
+    }
 }
 
 // The command line, or the exit status when there is nothing more to do.
 std::optional<int> Parse(int argc, char* argv[], Arguments& args) {
-    static const option kOptions[] = {
-        {"level", required_argument, nullptr, kLevel},
-        {"max-states", required_argument, nullptr, kMaxStates},
-        {"json", no_argument, nullptr, kJson},
-        {"trials", required_argument, nullptr, kTrials},
-        {"seed", required_argument, nullptr, kSeed},
-        {"help", no_argument, nullptr, kHelp},
-        {"version", no_argument, nullptr, kVersion},
-        {"solution", no_argument, nullptr, kSolution},
-        {"output", required_argument, nullptr, kOutput},
-        {"moves", required_argument, nullptr, kMoves},
-        {"square", required_argument, nullptr, kSquare},
-        {"max-solutions", required_argument, nullptr, kMaxSolutions},
-        {"max-random", required_argument, nullptr, kMaxRandom},
-        {"no-inert", no_argument, nullptr, kNoInert},
-        {"dead-ends", required_argument, nullptr, kDeadEnds},
-        {"rings", required_argument, nullptr, kRings},
-        {"shapes", required_argument, nullptr, kShapes},
-        {"open-border", no_argument, nullptr, kOpenBorder},
-        {"from", required_argument, nullptr, kFrom},
-        {"restarts", required_argument, nullptr, kRestarts},
-        {"steps", required_argument, nullptr, kSteps},
-        {"count", required_argument, nullptr, kCount},
-        {nullptr, 0, nullptr, 0},
-    };
-    // Which options each command takes, and whether it reads a FILE.
-    struct Command {
-        std::set<int> options;
-        bool file;
-    };
-    const std::map<std::string, Command> commands = {
-        {"check", {{}, true}},
-        {"solve", {{kLevel, kMaxStates}, true}},
-        {"analyse", {{kLevel, kMaxStates, kJson, kTrials, kSeed}, true}},
-        {"render", {{kLevel, kSolution, kOutput}, true}},
-        {"generate",
-         {{kMoves, kSquare, kMaxSolutions, kMaxRandom, kNoInert, kDeadEnds, kRings, kShapes, kOpenBorder, kFrom, kLevel,
-           kSeed, kRestarts, kSteps, kCount, kOutput, kMaxStates},
-          false}},
-    };
     // The command comes first; its options and its file may then come in any order.
     args.command = argc > 1 ? argv[1] : "";
-    const auto command = commands.find(args.command);
-    const bool known = command != commands.end();
-    ::opterr = 1;
-    ::optind = 1;
+    const Command* command = nullptr;
+    for (const Command& c : kCommands) command = args.command == c.name ? &c : command;
     // getopt's own messages name the program by the first word.
     static char name[] = "kelo-levels";
-    std::vector<char*> list{name};
-    list.insert(list.end(), argv + (known ? 2 : 1), argv + argc);
-    const int count = static_cast<int>(list.size());
-    char** words = list.data();
-    auto& g = args.generate;
-    long long n = 0;
-    for (;;) {
-        int index = -1;
-        const int id = ::getopt_long(count, words, "o:", kOptions, &index);
-        if (id == -1) break;
-        if (id == kHelp) {
-            Usage(std::cout);
-            return kelo::kLevelsSound;
-        }
-        if (id == kVersion) {
-            std::cout << "kelo-levels " << KELO_VERSION << "\n";
-            return kelo::kLevelsSound;
-        }
-        if (id == '?' || id == ':') {
-            std::cerr << "Try 'kelo-levels --help'.\n";
-            return kExitError;
-        }
-        if (!known) break;
-        if (!command->second.options.count(id)) {
-            std::cerr << "kelo-levels: " << args.command << " takes no "
-                      << (index >= 0 ? "--" + std::string(kOptions[index].name) : std::string("-o")) << "\n";
-            return kExitError;
-        }
-        bool ok = true;
-        switch (id) {
-        case kLevel: ok = Number("level", ::optarg, 1, 32767, args.level); break;
-        case kMaxStates: ok = Number("max-states", ::optarg, 1, 100'000'000, args.maxStates); break;
-        case kJson: args.json = true; break;
-        case kTrials: ok = Number("trials", ::optarg, 1, 1'000'000, args.trials); break;
-        case kSeed: ok = Number("seed", ::optarg, 0, LLONG_MAX, args.seed); break;
-        case kSolution: args.solution = true; break;
-        case kOutput: args.output = ::optarg; break;
-        case kMoves: ok = RangeOf("moves", ::optarg, 0, 200, g.targets.moves); break;
-        case kSquare: ok = RangeOf("square", ::optarg, 0, 200, g.targets.squareMoves); break;
-        case kMaxSolutions:
-            ok = Number("max-solutions", ::optarg, 1, 1'000'000'000, n);
-            g.targets.maxSolutions = static_cast<std::uint64_t>(n);
-            break;
-        case kMaxRandom:
-            ok = Number("max-random", ::optarg, 0, 100, n);
-            g.targets.maxRandomWinRate = static_cast<double>(n) / 100;
-            break;
-        case kNoInert: g.targets.noInertWalls = true; break;
-        case kDeadEnds: {
-            const std::string want = ::optarg;
-            g.targets.deadEnds = want == "yes" ? kelo::Want::Yes : want == "no" ? kelo::Want::No : kelo::Want::Any;
-            if (want != "yes" && want != "no" && want != "any") {
-                std::cerr << "kelo-levels: --dead-ends takes yes, no or any, not '" << want << "'\n";
-                ok = false;
-            }
-            break;
-        }
-        case kRings: ok = RangeOf("rings", ::optarg, 1, 40, g.rings); break;
-        case kShapes: ok = RangeOf("shapes", ::optarg, 0, 30, g.shapes); break;
-        case kOpenBorder: g.openBorder = true; break;
-        case kFrom: args.from = ::optarg; break;
-        case kRestarts: ok = Number("restarts", ::optarg, 1, 1000, n), g.restarts = static_cast<int>(n); break;
-        case kSteps: ok = Number("steps", ::optarg, 0, 1'000'000, n), g.steps = static_cast<int>(n); break;
-        case kCount: ok = Number("count", ::optarg, 1, 1000, n), g.count = static_cast<int>(n); break;
-        default: break;
-        }
-        if (!ok) return kExitError;
-    }
-    if (!known) {
+    std::vector<char*> words{name};
+    words.insert(words.end(), argv + (command ? 2 : 1), argv + argc);
+    const int count = static_cast<int>(words.size());
+    if (const auto status = ReadOptions(count, words.data(), command, args)) return status;
+    if (!command) {
         if (args.command.empty() || args.command[0] == '-') {
             std::cerr << "kelo-levels: no command\n";
         } else {
             std::cerr << "kelo-levels: unknown command '" << args.command << "'\n";
         }
         Usage(std::cerr);
-        return kExitError;
+        return kLevelsError;
     }
-    std::vector<std::string> positional(words + ::optind, words + count);
-    const std::size_t files = command->second.file ? 1 : 0;
+    const std::vector<std::string> positional(words.begin() + ::optind, words.end());
+    const std::size_t files = command->file ? 1 : 0;
     if (positional.size() != files) {
         std::cerr << "kelo-levels: " << args.command
                   << (files == 0 ? " takes no FILE (a board to vary is --from FILE --level N)\n"
                       : positional.empty() ? " needs a FILE\n" : " takes one FILE\n");
         Usage(std::cerr);
-        return kExitError;
+        return kLevelsError;
     }
     if (files) args.path = positional[0];
     if (args.command == "render" && args.output.empty()) {
         std::cerr << "kelo-levels: render needs -o OUT.png\n";
-        return kExitError;
+        return kLevelsError;
     }
     if (args.command == "generate") {
         if (args.from.empty() != (args.level == 0)) {
             std::cerr << "kelo-levels: generate takes --from FILE and --level N together\n";
-            return kExitError;
+            return kLevelsError;
         }
-        if (args.generate.rings.max < 1) args.generate.rings.min = args.generate.rings.max = 1;
+        auto& g = args.generate;
+        if (g.rings.max < 1) g.rings.min = g.rings.max = 1;
         g.seed = static_cast<std::uint64_t>(args.seed);
         if (args.maxStates) g.maxStates = static_cast<std::size_t>(args.maxStates);
     }
@@ -270,29 +276,29 @@ std::optional<int> Parse(int argc, char* argv[], Arguments& args) {
 int Main(int argc, char* argv[]) {
     Arguments args;
     if (const auto status = Parse(argc, argv, args)) return *status;
+    const int level = static_cast<int>(args.level);
     if (args.command == "generate")
-        return kelo::RunGenerate(args.generate, args.from, static_cast<int>(args.level), args.output, std::cout, std::cerr);
+        return kelo::RunGenerate(args.generate, args.from, level, args.output, std::cout, std::cerr);
 #ifndef KELO_RENDER
     if (args.command == "render") {
         std::cerr << "kelo-levels: render is unavailable: this kelo-levels was built without Qt (KELO_GUI=OFF)\n";
-        return kExitError;
+        return kLevelsError;
     }
 #endif
-    const int level = static_cast<int>(args.level);
     if (args.command == "check" || args.command == "solve") {
         // Read record by record as the game reads: the file is never held whole.
         kelo::FileSource file;
         std::string why;
         if (!file.Open(args.path, why)) {
             std::cerr << "kelo-levels: cannot read " << args.path << ": " << why << "\n";
-            return kExitError;
+            return kLevelsError;
         }
         if (args.command == "check") return kelo::RunCheck(file, std::cout, std::cerr);
         const auto maxStates = static_cast<std::size_t>(args.maxStates ? args.maxStates : 4'000'000);
         return kelo::RunSolve(file, level, maxStates, std::cout, std::cerr);
     }
     std::string bytes;
-    if (!kelo::ReadFile(args.path, bytes, std::cerr)) return kExitError;
+    if (!kelo::ReadFile(args.path, bytes, std::cerr)) return kLevelsError;
 #ifdef KELO_RENDER
     if (args.command == "render") return kelo::RunRender(bytes, level, args.solution, args.output, std::cout, std::cerr);
 #endif
@@ -311,6 +317,6 @@ int main(int argc, char* argv[]) {
     } catch (const std::bad_alloc&) {
         std::cout.flush();
         std::cerr << kelo::kOutOfMemory << "\n";
-        return kExitError;
+        return kLevelsError;
     }
 }
