@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/kelo-assets/art.h"
+#include "tools/kelo-assets/tiles.h"
 
 namespace {
 
@@ -119,7 +119,7 @@ int main(int argc, char* argv[]) {
     XSetErrorHandler(IgnoreErrors);
     // The game's picture: the ball of level 1 on the board and in the selection box, both drawn
     // by the first level load, and the counter's grey below the board.
-    const auto ball = kelo::art::BallTile()[20 * kelo::art::kTile + 20];
+    const auto ball = kelo::art::Tile(3)[20 * kelo::art::kTile + 20];
     std::vector<Program> programs{{argv[2], "Kelo - Niveau 1", {{60, 60}, {600, 381}, {300, 405}}, {ball, ball, 0xC0C0C0}}};
     for (int a = 3; a < argc; ++a) {
         const std::string path = argv[a];

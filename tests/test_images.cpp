@@ -9,7 +9,8 @@
 #include <functional>
 
 #include "support/levels_util.h"
-#include "tools/kelo-assets/art.h"
+#include "tools/kelo-assets/icon.h"
+#include "tools/kelo-assets/tiles.h"
 
 namespace kelo::art {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "support/levels_util.h"
-#include "tools/kelo-assets/art.h"
+#include "tools/kelo-assets/tiles.h"
 #include "tools/kelo-levels/render.h"
 
 namespace kelo::test {

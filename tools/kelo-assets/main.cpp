@@ -5,7 +5,10 @@
 #include <fstream>
 #include <string>
 
-#include "tools/kelo-assets/art.h"
+#include "tools/kelo-assets/formats.h"
+#include "tools/kelo-assets/icon.h"
+#include "tools/kelo-assets/sounds.h"
+#include "tools/kelo-assets/tiles.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <array>
 #include <cmath>
 
-#include "tools/kelo-assets/art.h"
+#include "tools/kelo-assets/tiles.h"
 #include "tools/kelo-levels/files.h"
 
 namespace kelo {
