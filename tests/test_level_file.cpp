@@ -82,6 +82,13 @@ TEST_F(LevelFileTest, CellsAndPiecesFollowTheReadingOrder) {
     EXPECT_EQ(form->LoadTime, platform->now);
 }
 
+// A read that fails within a record gives no level, rather than a level whose unread rows are floor.
+TEST(LevelReader, AReadErrorIsNoLevel) {
+    const std::string file = File(2);
+    EXPECT_TRUE(ReadLevel(FailingBytes(file, kRecordSize * 2), 2));
+    EXPECT_FALSE(ReadLevel(FailingBytes(file, kRecordSize + 5 * kRowPitch), 2));
+}
+
 // Each row: the game's folder as it is found, the first load (of level 3); a change, the second
 // load (of level 2). The game never hangs, never writes a byte, creates nothing but its own empty
 // file, tries a file it could not use again at the next load, and reads the one it holds as it is.

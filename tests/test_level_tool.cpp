@@ -8,11 +8,14 @@
 #include <map>
 #include <optional>
 #include <regex>
+#include <sstream>
 
 #include "tests/support/reference_solver.h"
 #include "support/game_fixture.h"
 #include "tools/kelo-levels/analyse.h"
 #include "tools/kelo-levels/check.h"
+#include "tools/kelo-levels/files.h"
+#include "tools/kelo-levels/solve.h"
 
 namespace kelo::test {
 namespace {
@@ -192,6 +195,16 @@ TEST(LevelTool, CommandLineReportsAndExitStatus) {
         const ToolRun run = Tool(folder, words);
         EXPECT_EQ(std::make_tuple(run.status, run.err.substr(0, 13), run.out), std::make_tuple(2, "kelo-levels: ", "")) << words << ": " << run.err;
     }
+}
+
+// A disk that fails in the second level: check and solve say that the file cannot be read, rather
+// than report on as much of it as they could read.
+TEST(LevelTool, AReadErrorIsAnErrorNotAReport) {
+    const FailingBytes file(kGood + kGood, kRecordSize + 50);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck(file, out, err), kLevelsError);
+    EXPECT_EQ(RunSolve(file, 0, 1000, out, err), kLevelsError);
+    EXPECT_EQ(err.str(), "kelo-levels: cannot read the file: read error\nkelo-levels: cannot read the file: read error\n");
 }
 
 // Faults: a 2 GiB file was read whole (and copied once per level), so check and solve died of

@@ -32,6 +32,21 @@ inline std::string Walled(const std::vector<std::string>& inside) {
 // The board of the first record of a level text, as the game reads it.
 inline Board BoardOf(const std::string& record) { return ReadLevel(MemoryBytes(record), 1).value().board; }
 
+// A file on a disk that fails: every read that reaches past its first `readable` bytes fails.
+class FailingBytes final : public LevelBytes {
+public:
+    FailingBytes(std::string bytes, std::int64_t readable) : bytes_(std::move(bytes)), readable_(readable) {}
+    std::optional<std::int64_t> Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
+    std::optional<std::size_t> ReadAt(std::int64_t offset, char* buffer, std::size_t size) const override {
+        if (offset + static_cast<std::int64_t>(size) > readable_) return std::nullopt;
+        return MemoryBytes(bytes_).ReadAt(offset, buffer, size);
+    }
+
+private:
+    std::string bytes_;
+    std::int64_t readable_;
+};
+
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempFolder {
 public:
