@@ -4,7 +4,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "tests/support/fake_platform.h"
 #include "tests/support/reference_solver.h"
 #include "game/form1.h"
 #include "game/level_reader.h"
@@ -47,19 +46,40 @@ void BM_CheckShippedSet(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckShippedSet)->Unit(benchmark::kMicrosecond);
 
-// A platform that keeps no log, plays nothing and does not animate, with the file in memory.
-std::unique_ptr<kelo::test::FakePlatform> Quiet(const std::string& file) {
-    auto platform = std::make_unique<kelo::test::FakePlatform>("/nonexistent");
-    platform->record = false;
-    platform->memoryFile = file;
-    platform->checked = {{kelo::Setting::Animation, false}, {kelo::Setting::Son, false}};
-    return platform;
-}
+// A platform with no screen, no sound and no boxes, whose level file is in memory: what is
+// measured is the game's own work.
+class NullPlatform final : public kelo::Platform {
+public:
+    explicit NullPlatform(std::string file) : file_(std::move(file)) {}
+    void PaintPicture(int, int, int) override {}
+    void Refresh() override {}
+    void Line(int, int, int, int, std::uint32_t) override {}
+    void SetCaption(const std::string&) override {}
+    void SetFrameCaption(const std::string&) override {}
+    bool Checked(kelo::Setting) override { return false; }
+    void SetChecked(kelo::Setting, bool) override {}
+    void PlaySound(const std::string&, int) override {}
+    void MsgBox(const std::string&, const std::string&) override {}
+    std::string InputBox(const std::string&, const std::string&) override { return {}; }
+    std::int64_t MonotonicMilliseconds() override { return 0; }
+    void Pause(int) override {}
+    std::string ProgramFolder() override { return "."; }
+    bool LevelFileIsOpen() override { return true; }
+    bool OpenLevelFile(const std::string&) override { return true; }
+    std::optional<std::int64_t> LevelFileLength() override { return static_cast<std::int64_t>(file_.size()); }
+    std::optional<std::size_t> ReadLevelFile(std::int64_t offset, char* buffer, std::size_t size) override {
+        return kelo::MemoryBytes(file_).ReadAt(offset, buffer, size);
+    }
+    void End() override {}
+
+private:
+    std::string file_;
+};
 
 // One level load through the game's loader, all 144 cells.
 void BM_LoadLevel(benchmark::State& state) {
-    const auto platform = Quiet(Shipped());
-    kelo::Form1 form(*platform);
+    NullPlatform platform(Shipped());
+    kelo::Form1 form(platform);
     for (auto _ : state) {
         form.Level = 20;
         form.LoadLevel(20);
@@ -72,8 +92,8 @@ void BM_SlideThereAndBack(benchmark::State& state) {
     std::string open;
     for (int r = 1; r <= 9; ++r) open += (r == 5 ? std::string("3") + std::string(14, '0') + "4" : std::string(16, '0')) + "\r\n";
     open += "\r\n";
-    const auto platform = Quiet(open);
-    kelo::Form1 form(*platform);
+    NullPlatform platform(open);
+    kelo::Form1 form(platform);
     form.Level = 1;
     form.LoadLevel(1);
     for (auto _ : state) {
