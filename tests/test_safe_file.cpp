@@ -1,0 +1,114 @@
+// Replacing a file: the old one stays whole until the new one is complete, whatever fails.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+#include "support/levels_util.h"
+#include "tools/common/safe_file.h"
+
+namespace kelo::test {
+namespace {
+
+std::string Contents(const std::filesystem::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+
+std::size_t Entries(const std::filesystem::path& folder) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+TEST(SafeFile, ReplacesTheContentsWhole) {
+    TempFolder folder;
+    folder.Write("a.txt", std::string(10000, 'o'));
+    EXPECT_EQ(ReplaceFile(folder.path() / "a.txt", "new"), "");
+    EXPECT_EQ(Contents(folder.path() / "a.txt"), "new");
+    EXPECT_EQ(Entries(folder.path()), 1u);
+}
+
+TEST(SafeFile, MakesAMissingFileWithTheUsualPermissions) {
+    TempFolder folder;
+    const mode_t mask = ::umask(027);
+    EXPECT_EQ(ReplaceFile(folder.path() / "b.txt", "x"), "");
+    ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat((folder.path() / "b.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(SafeFile, KeepsTheOldFilesPermissions) {
+    TempFolder folder;
+    folder.Write("c.txt", "old");
+    ::chmod((folder.path() / "c.txt").c_str(), 0751);
+    EXPECT_EQ(ReplaceFile(folder.path() / "c.txt", "new"), "");
+    struct stat st {};
+    ASSERT_EQ(::stat((folder.path() / "c.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0751u);
+}
+
+// A full disk, as a file size limit: the write fails, the old file is whole, no new file is left.
+TEST(SafeFile, AFullDiskLeavesTheOldFileWhole) {
+    TempFolder folder;
+    folder.Write("d.txt", "the designer's levels");
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 8192;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const std::string error = ReplaceFile(folder.path() / "d.txt", std::string(100000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(error, "cannot write " + (folder.path() / "d.txt").string() + ": File too large (the old file is unchanged)");
+    EXPECT_EQ(Contents(folder.path() / "d.txt"), "the designer's levels");
+    EXPECT_EQ(Entries(folder.path()), 1u);
+}
+
+TEST(SafeFile, AWriterThatGivesUpLeavesTheOldFileWhole) {
+    TempFolder folder;
+    folder.Write("e.txt", "old");
+    const std::string error = ReplaceFileWith(folder.path() / "e.txt", [](std::FILE* file, std::string& why) {
+        std::fputs("half", file);
+        why = "out of memory";
+        return false;
+    });
+    EXPECT_EQ(error, "cannot write " + (folder.path() / "e.txt").string() + ": out of memory (the old file is unchanged)");
+    EXPECT_EQ(Contents(folder.path() / "e.txt"), "old");
+    EXPECT_EQ(Entries(folder.path()), 1u);
+}
+
+// The file a link points to is replaced; the link stays a link.
+TEST(SafeFile, ALinkIsFollowed) {
+    TempFolder folder;
+    folder.Write("f.txt", "old");
+    std::filesystem::create_symlink("f.txt", folder.path() / "link");
+    EXPECT_EQ(ReplaceFile(folder.path() / "link", "new"), "");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "link"));
+    EXPECT_EQ(Contents(folder.path() / "f.txt"), "new");
+}
+
+// Names are bytes: two names that differ only past UTF-8 are two files.
+TEST(SafeFile, NamesThatAreNotUtf8AreTheirOwnBytes) {
+    TempFolder folder;
+    EXPECT_EQ(ReplaceFile(folder.path().string() + "/out\xff", "one"), "");
+    EXPECT_EQ(ReplaceFile(folder.path().string() + "/out\xfe", "two"), "");
+    EXPECT_EQ(Contents(folder.path().string() + "/out\xff"), "one");
+    EXPECT_EQ(Contents(folder.path().string() + "/out\xfe"), "two");
+}
+
+// A device is written where it is, and its errors are told.
+TEST(SafeFile, ADeviceIsWrittenInPlace) {
+    EXPECT_EQ(ReplaceFile("/dev/null", "x"), "");
+    EXPECT_EQ(ReplaceFile("/dev/full", "x"), "cannot write /dev/full: No space left on device");
+}
+
+TEST(SafeFile, AFolderIsRefused) {
+    TempFolder folder;
+    EXPECT_EQ(ReplaceFile(folder.path(), "x"), "cannot write " + folder.path().string() + ": it is a folder");
+}
+
+}  // namespace
+}  // namespace kelo::test
