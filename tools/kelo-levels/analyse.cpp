@@ -79,6 +79,127 @@ std::optional<Figures> FiguresOf(const Puzzle& p, std::size_t maxStates) {
     return Figures{moves, !(still.outcome == Outcome::Solved && static_cast<int>(still.moves.size()) == moves)};
 }
 
+// The fewest moves when no slide may end against `banned`; -1 when the level cannot be won so.
+int ParAvoiding(const StateGraph& g, Stop banned) {
+    std::vector<int> depth(g.nodes.size(), -1);
+    std::vector<std::uint32_t> order{0};
+    depth[0] = 0;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::uint32_t v = order[k];
+        if (g.nodes[v].ringsLeft == 0) return depth[v];
+        for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) {
+            const auto& edge = g.edges[e];
+            if (edge.stop == banned || depth[edge.to] >= 0) continue;
+            depth[edge.to] = depth[v] + 1;
+            order.push_back(edge.to);
+        }
+    }
+    return -1;
+}
+
+// The player that looks k slides ahead: in each state it takes a slide that begins a sequence of
+// at most k slides of the greatest worth, ties broken evenly. A ring taken j slides ahead is worth
+// 128 - j; a sequence that wins at slide j is worth more than any that does not, less for later.
+class AheadPlayer {
+public:
+    AheadPlayer(const StateGraph& g, int k) : g_(g), k_(k), memo_(static_cast<std::size_t>(k - 1) * g.nodes.size(), kUnknown) {}
+
+    // The chance that it wins within `moves` slides from the start. With `enough`, it stops as
+    // soon as the chance is known to be at least that or below it (the figure is then a bound).
+    double WinRate(int moves, double enough, const std::atomic<bool>* cancel) {
+        const std::size_t n = g_.nodes.size();
+        std::vector<double> mass(n, 0), next(n, 0);
+        std::vector<std::uint32_t> live{0}, nextLive;
+        mass[0] = 1;
+        double won = 0, playing = 1;
+        for (int m = 0; m < moves && !live.empty(); ++m) {
+            if (cancel && cancel->load(std::memory_order_relaxed)) return won;
+            nextLive.clear();
+            for (const std::uint32_t v : live) {
+                const double p = mass[v];
+                mass[v] = 0;
+                const auto [first, last] = Choices(v);
+                if (first == last) {
+                    playing -= p;  // a state with no slide: the game is lost
+                    continue;
+                }
+                const double share = p / static_cast<double>(last - first);
+                for (std::uint32_t c = first; c < last; ++c) {
+                    const std::uint32_t to = choices_[c];
+                    if (g_.nodes[to].ringsLeft == 0) {
+                        won += share;
+                        playing -= share;
+                        continue;
+                    }
+                    if (next[to] == 0) nextLive.push_back(to);
+                    next[to] += share;
+                }
+            }
+            std::swap(mass, next);
+            std::swap(live, nextLive);
+            if (enough > 0 && (won >= enough || won + playing < enough)) break;
+        }
+        return won;
+    }
+
+private:
+    static constexpr std::int32_t kUnknown = -1;
+    static constexpr std::int32_t kWin = 1'000'000'000;
+
+    std::int32_t Gain(std::uint32_t from, const StateGraph::Edge& e, int j) const {
+        const int left = g_.nodes[e.to].ringsLeft;
+        if (left == 0) return kWin - j;
+        return (g_.nodes[from].ringsLeft - left) * (128 - j);
+    }
+
+    // The greatest worth of at most m more slides from v, the first of them slide k - m + 1.
+    std::int32_t Tail(std::uint32_t v, int m) {
+        if (m == 0 || g_.first[v] == g_.first[v + 1]) return 0;
+        std::int32_t& memo = memo_[static_cast<std::size_t>(m - 1) * g_.nodes.size() + v];
+        if (memo != kUnknown) return memo;
+        const int j = k_ - m + 1;
+        std::int32_t best = 0;
+        for (std::uint32_t e = g_.first[v]; e < g_.first[v + 1]; ++e) {
+            const auto& edge = g_.edges[e];
+            const std::int32_t gain = Gain(v, edge, j);
+            best = std::max(best, gain >= kWin - kLookOver ? gain : gain + Tail(edge.to, m - 1));
+        }
+        return memo = best;
+    }
+
+    // The slides it may take from v, as a range of choices_.
+    std::pair<std::uint32_t, std::uint32_t> Choices(std::uint32_t v) {
+        if (choiceFirst_.empty()) {
+            choiceFirst_.assign(g_.nodes.size(), kNoChoice);
+            choiceCount_.assign(g_.nodes.size(), 0);
+        }
+        if (choiceFirst_[v] != kNoChoice) return {choiceFirst_[v], choiceFirst_[v] + choiceCount_[v]};
+        std::int32_t best = -1;
+        const std::uint32_t first = static_cast<std::uint32_t>(choices_.size());
+        for (std::uint32_t e = g_.first[v]; e < g_.first[v + 1]; ++e) {
+            const auto& edge = g_.edges[e];
+            const std::int32_t gain = Gain(v, edge, 1);
+            const std::int32_t worth = gain >= kWin - kLookOver ? gain : gain + Tail(edge.to, k_ - 1);
+            if (worth > best) {
+                best = worth;
+                choices_.resize(first);
+            }
+            if (worth == best) choices_.push_back(edge.to);
+        }
+        choiceFirst_[v] = first;
+        choiceCount_[v] = static_cast<std::uint8_t>(choices_.size() - first);
+        return {first, static_cast<std::uint32_t>(choices_.size())};
+    }
+
+    static constexpr std::uint32_t kNoChoice = UINT32_MAX;
+    const StateGraph& g_;
+    const int k_;
+    std::vector<std::int32_t> memo_;
+    std::vector<std::uint32_t> choiceFirst_;
+    std::vector<std::uint8_t> choiceCount_;
+    std::vector<std::uint32_t> choices_;
+};
+
 void FindInertWalls(const Puzzle& p, const StateGraph& g, const AnalyseOptions& o, Analysis& a) {
     const Figures base{a.fewestMoves, a.squareMoves > 0};
     for (int r = 2; r < kRows; ++r) {
@@ -101,6 +222,7 @@ std::string Verdict(const Analysis& a) {
     switch (a.status) {
     case Analysis::Status::NotLoadable: return "not loadable";
     case Analysis::Status::TooBig: return "too big to analyse";
+    case Analysis::Status::Cancelled: return "cancelled";
     case Analysis::Status::Unsolvable: return "unsolvable";
     case Analysis::Status::Solved: break;
     }
@@ -127,8 +249,14 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
     }
     SolveOptions so;
     so.maxStates = o.maxStates;
+    so.cancel = o.cancel;
     const StateGraph g = Explore(p, so);
     a.states = g.nodes.size();
+    if (g.cancelled) {
+        a.status = Analysis::Status::Cancelled;
+        a.verdict = Verdict(a);
+        return a;
+    }
     if (!g.complete) {
         a.states = o.maxStates;
         a.status = Analysis::Status::TooBig;
@@ -238,6 +366,54 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
                               toCell % kCols + 1, edge.collects});
     }
     std::reverse(a.solution.begin(), a.solution.end());
+
+    // Backwards from the won states: how many slides each state is from a win.
+    std::vector<int> toWin(n, -1);
+    order.clear();
+    for (std::uint32_t v = 0; v < n; ++v) {
+        if (g.nodes[v].ringsLeft != 0) continue;
+        toWin[v] = 0;
+        order.push_back(v);
+    }
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::uint32_t v = order[k];
+        for (std::uint32_t i = intoFirst[v]; i < intoFirst[v + 1]; ++i) {
+            if (toWin[into[i]] >= 0) continue;
+            toWin[into[i]] = toWin[v] + 1;
+            order.push_back(into[i]);
+        }
+    }
+    // Along the shortest solutions: the stops they end against, and the slides that can lose.
+    for (std::uint32_t v = 0; v < n; ++v) {
+        if (depth[v] < 0 || toWin[v] < 0 || depth[v] + toWin[v] != best) continue;
+        for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) {
+            const auto& edge = g.edges[e];
+            if (!alive[edge.to]) a.lateTrap = std::max(a.lateTrap, depth[v] + 1);
+            if (toWin[edge.to] >= 0 && depth[v] + 1 + toWin[edge.to] == best && edge.stop != Stop::Wall)
+                a.stops[static_cast<std::size_t>(edge.stop)].used = true;
+        }
+    }
+    for (int kind = 0; kind < kStopKinds; ++kind) {
+        StopUse& use = a.stops[static_cast<std::size_t>(kind)];
+        use.parWithout = ParAvoiding(g, static_cast<Stop>(kind));
+        use.always = use.parWithout != best;
+    }
+    if (o.look) {
+        for (int k = 1; k <= kMaxLook && a.look < 0; ++k) {
+            if (o.cancel && o.cancel->load(std::memory_order_relaxed)) break;
+            AheadPlayer player(g, k);
+            const double rate = player.WinRate(kLookGameMoves, k == 2 ? 0 : 0.5, o.cancel);
+            if (k == 2) a.twoAheadWinRate = rate;
+            if (rate >= 0.5) a.look = k;
+        }
+        if (a.look < 0) a.look = kLookOver;
+        if (a.twoAheadWinRate < 0) a.twoAheadWinRate = AheadPlayer(g, 2).WinRate(kLookGameMoves, 0, o.cancel);
+    }
+    if (o.cancel && o.cancel->load(std::memory_order_relaxed)) {
+        a.status = Analysis::Status::Cancelled;
+        a.verdict = Verdict(a);
+        return a;
+    }
     if (o.inertWalls && (!o.inertWallsIf || o.inertWallsIf(a))) FindInertWalls(p, g, o, a);
     a.verdict = Verdict(a);
     return a;
@@ -265,17 +441,42 @@ std::string StatusName(Analysis::Status s) {
     case Analysis::Status::Unsolvable: return "unsolvable";
     case Analysis::Status::TooBig: return "too big";
     case Analysis::Status::NotLoadable: return "not loadable";
+    case Analysis::Status::Cancelled: return "cancelled";
     }
     return "";
 }
 
+const char* Bool(bool b) { return b ? "true" : "false"; }
+
+// "ring stops square" as a JSON key: ring_stops_square.
+std::string StopKey(int kind) {
+    std::string key = StopName(static_cast<Stop>(kind));
+    std::replace(key.begin(), key.end(), ' ', '_');
+    return key;
+}
+
+// "square stops ball forced", "... in all (par 12 without)", "... in some", "... unused".
+std::string StopText(const Analysis& a, int kind) {
+    const StopUse& u = a.stops[static_cast<std::size_t>(kind)];
+    std::string s = StopName(static_cast<Stop>(kind));
+    if (u.Forced()) return s + " forced";
+    if (u.always) return s + " in all (par " + std::to_string(u.parWithout) + " without)";
+    return s + (u.used ? " in some" : " unused");
+}
+
 }  // namespace
+
+std::string LookText(int look) { return look > kMaxLook ? "over " + std::to_string(kMaxLook) : std::to_string(look); }
 
 std::string AnalysisLine(int level, const Analysis& a) {
     std::ostringstream s;
     s << "level " << level << ": ";
     if (a.status == Analysis::Status::NotLoadable) {
         s << "not loadable (the game shows level 1 instead)";
+        return s.str();
+    }
+    if (a.status == Analysis::Status::Cancelled) {
+        s << "cancelled";
         return s.str();
     }
     if (a.status == Analysis::Status::TooBig) {
@@ -299,6 +500,12 @@ std::string AnalysisLine(int level, const Analysis& a) {
     }
     s << ", random " << Percent(a.WinRate());
     if (a.medianWinMoves >= 0) s << " (median " << a.medianWinMoves << ")";
+    if (a.status == Analysis::Status::Solved) {
+        s << ", stops:";
+        for (int kind = 0; kind < kStopKinds; ++kind) s << (kind ? "," : "") << " " << StopText(a, kind);
+        if (a.look > 0) s << ", look " << LookText(a.look) << ", two-ahead " << Percent(a.twoAheadWinRate);
+        s << ", late trap " << a.lateTrap;
+    }
     s << "; " << a.verdict;
     return s.str();
 }
@@ -323,6 +530,15 @@ std::string AnalysisJson(int level, const Analysis& a) {
             s << (k ? ", " : "") << "[" << a.inertWalls[k].first << ", " << a.inertWalls[k].second << "]";
         s << "], \"random_trials\": " << a.trials << ", \"random_wins\": " << a.wins
           << ", \"random_win_rate\": " << Fixed(a.WinRate()) << ", \"random_median_moves\": " << a.medianWinMoves;
+        s << ", \"stops\": {";
+        for (int kind = 0; kind < kStopKinds; ++kind) {
+            const StopUse& u = a.stops[static_cast<std::size_t>(kind)];
+            s << (kind ? ", " : "") << "\"" << StopKey(kind) << "\": {\"used\": " << Bool(u.used)
+              << ", \"always\": " << Bool(u.always) << ", \"forced\": " << Bool(u.Forced() && a.fewestMoves >= 0)
+              << ", \"par_without\": " << u.parWithout << "}";
+        }
+        s << "}, \"look\": " << a.look << ", \"two_ahead_win_rate\": " << Fixed(std::max(0.0, a.twoAheadWinRate))
+          << ", \"late_trap\": " << a.lateTrap;
     }
     s << ", \"verdict\": \"" << a.verdict << "\"}";
     return s.str();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -37,7 +39,23 @@ struct AnalyseOptions {
     bool inertWalls = true;  // the search for inert walls, one search per wall: the slowest figure
     // When set, inert walls are searched only if it approves the rest of the analysis.
     std::function<bool(const Analysis&)> inertWallsIf;
+    bool look = true;  // the k-ahead players' figures
+    // Set by another thread (an editor's) to stop the analysis: it then ends Cancelled.
+    const std::atomic<bool>* cancel = nullptr;
 };
+
+// One kind of stop in the shortest solutions, and the level without it.
+struct StopUse {
+    bool used = false;    // some shortest solution ends a slide against it
+    bool always = false;  // every shortest solution does
+    int parWithout = -1;  // the fewest moves when no slide may end against it; -1: unsolvable then
+    bool Forced() const { return parWithout < 0; }
+};
+
+// The k-ahead player looks this far at most; a level that needs more is "over".
+inline constexpr int kMaxLook = 24;
+inline constexpr int kLookOver = kMaxLook + 1;
+inline constexpr int kLookGameMoves = 300;  // slides a game of the k-ahead player may take
 
 // One slide of a solution, with where the piece starts and stops (row and column from 1).
 struct Step {
@@ -48,7 +66,7 @@ struct Step {
 
 // What a designer wants to know of a level, from its whole state graph.
 struct Analysis {
-    enum class Status { Solved, Unsolvable, TooBig, NotLoadable };
+    enum class Status { Solved, Unsolvable, TooBig, NotLoadable, Cancelled };
     Status status = Status::Unsolvable;
     std::size_t states = 0;  // reachable states, won ones included (the limit, when too big)
     int fewestMoves = -1;
@@ -62,6 +80,10 @@ struct Analysis {
     std::vector<std::pair<int, int>> inertWalls;  // (row, column) of interior walls that change nothing
     int trials = 0, wins = 0;
     int medianWinMoves = -1;  // of the random player's won games; -1 when it won none
+    std::array<StopUse, kStopKinds> stops{};  // by Stop
+    int look = -1;                // smallest k whose k-ahead player wins half its games; kLookOver beyond kMaxLook
+    double twoAheadWinRate = -1;  // of the 2-ahead player, within kLookGameMoves slides
+    int lateTrap = 0;             // the latest slide of a shortest solution that can lose the level; 0: none
     std::string verdict;
 
     double DeadShare() const { return states ? static_cast<double>(deadStates) / static_cast<double>(states) : 0; }
@@ -87,6 +109,7 @@ int RunAnalyse(std::string_view file, int onlyLevel, bool json, const AnalyseOpt
                std::ostream& err);
 
 std::string AnalysisLine(int level, const Analysis& a);
+std::string LookText(int look);  // "7", "over 24"
 std::string AnalysisJson(int level, const Analysis& a);
 
 }  // namespace kelo

@@ -279,6 +279,7 @@ Candidate Evaluate(const Puzzle& p, const GenerateOptions& o, int trials) {
     ao.maxStates = o.maxStates;
     ao.trials = trials;
     ao.inertWalls = o.targets.noInertWalls;
+    ao.look = false;  // the players that look ahead cost many passes over the graph
     // The search for inert walls costs a search per wall: only for an otherwise good board.
     ao.inertWallsIf = [&](const Analysis& a) { return PenaltyBesidesInert(a, o.targets) == 0; };
     Candidate c{p, Analyse(p, ao), 0};

@@ -175,6 +175,7 @@ int RunRender(std::string_view file, int onlyLevel, bool solution, const std::st
             AnalyseOptions options;
             options.trials = 0;
             options.inertWalls = false;
+            options.look = false;
             const Analysis a = Analyse(*puzzle, options);
             if (a.status != Analysis::Status::Solved) {
                 err << "kelo-levels: level " << onlyLevel << " has no solution to draw\n";

@@ -422,6 +422,17 @@ Solution Solve(const Puzzle& puzzle, const SolveOptions& options) { return RunNa
 
 std::uint64_t SearchBytes(std::size_t maxStates) { return std::max(PeakBytes<PackedState>(maxStates), kSearchFloorBytes); }
 
+const char* StopName(Stop stop) {
+    switch (stop) {
+    case Stop::SquareStopsBall: return "square stops ball";
+    case Stop::RingStopsSquare: return "ring stops square";
+    case Stop::BallStopsSquare: return "ball stops square";
+    case Stop::Edge: return "edge";
+    case Stop::Wall: return "wall";
+    }
+    return "";
+}
+
 std::string MoveName(const Move& move) {
     static const char* directions[] = {"left", "up", "right", "down"};
     return std::string(move.piece == kBallPiece ? "ball " : "square ") + directions[static_cast<int>(move.direction)];
@@ -447,6 +458,7 @@ public:
             State state;
             std::uint8_t code;
             bool collects;
+            Stop stop;
             std::size_t slot;
         };
         // As in the search: the slides of a batch of states first, their slots fetched ahead.
@@ -456,6 +468,11 @@ public:
         for (std::size_t next = 0; next < states_.size();) {
             if (states_.size() >= search_.options_.maxStates) {
                 graph.complete = false;
+                break;
+            }
+            if (search_.options_.cancel && search_.options_.cancel->load(std::memory_order_relaxed)) {
+                graph.complete = false;
+                graph.cancelled = true;
                 break;
             }
             const std::size_t last = std::min(states_.size(), next + kStates);
@@ -478,6 +495,7 @@ public:
                         if (beyond >= 0 && search_.static_.cells()[static_cast<std::size_t>(beyond)] == Wall)
                             graph.wallStops[static_cast<std::size_t>(beyond)] = true;
                         if (!moved) continue;
+                        c.stop = StopAt(c.state, piece, beyond);
                         c.code = static_cast<std::uint8_t>(piece << 2 | static_cast<int>(d));
                         c.collects = !c.state.SameRings(state);
                         c.slot = Slot(c.state);
@@ -493,7 +511,7 @@ public:
                 graph.nodes.push_back({state.ball(), state.square(), static_cast<std::uint8_t>(state.RingsLeft())});
                 for (std::size_t k = begin[v - next]; k < begin[v - next + 1]; ++k) {
                     const Candidate& c = candidates[k];
-                    graph.edges.push_back({Intern(c.state, c.slot), c.code, c.collects});
+                    graph.edges.push_back({Intern(c.state, c.slot), c.code, c.collects, c.stop});
                 }
             }
             next = last;
@@ -503,6 +521,15 @@ public:
     }
 
 private:
+    // What stopped a piece that ended next to `beyond` (-1: off the board) in the state after its slide.
+    Stop StopAt(const State& after, int piece, int beyond) const {
+        if (beyond < 0) return Stop::Edge;
+        if (piece == kBallPiece) return beyond == after.square() ? Stop::SquareStopsBall : Stop::Wall;
+        if (beyond == after.ball()) return Stop::BallStopsSquare;
+        const int ring = search_.ringIndex_[static_cast<std::size_t>(beyond)];
+        return ring >= 0 && after.HasRing(ring) ? Stop::RingStopsSquare : Stop::Wall;
+    }
+
     // A state and its node number, in a table kept at most half full.
     struct Entry {
         State state;

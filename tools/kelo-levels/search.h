@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,6 +32,8 @@ struct SolveOptions {
     // A level of more than 48 rings has wider states: its search stops where this many states of
     // a narrower level would fill the same memory, SearchBytes(maxStates).
     std::size_t maxStates = 4'000'000;
+    // Set by another thread to stop an exploration early (it then ends incomplete and cancelled).
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // The most memory a search with this state limit takes, whatever the level; never less than
@@ -45,6 +48,13 @@ using Puzzle = Level;
 // Breadth-first search over (ball cell, square cell, rings left), with the game's own slide.
 Solution Solve(const Puzzle& puzzle, const SolveOptions& options = {});
 
+// What a slide ends against. The first four are the stops a designer teaches; the board's edge
+// counts only where no wall frames it. Anything else that never moves (walls, extra piece tiles)
+// is a wall.
+enum class Stop : std::uint8_t { SquareStopsBall, RingStopsSquare, BallStopsSquare, Edge, Wall };
+inline constexpr int kStopKinds = 4;  // the taught ones, Wall excluded
+const char* StopName(Stop stop);      // "square stops ball"
+
 // Every state reachable from the start (node 0, then in breadth-first order) and every slide
 // between them; a won state has no slides. `complete` is false when maxStates cut it short.
 struct StateGraph {
@@ -56,6 +66,7 @@ struct StateGraph {
         std::uint32_t to;
         std::uint8_t code;  // piece << 2 | direction
         bool collects;      // picks up at least one ring
+        Stop stop;          // what the piece ends against
         Move move() const { return {code >> 2, static_cast<Direction>(code & 3)}; }
     };
     std::vector<Node> nodes;
@@ -63,6 +74,7 @@ struct StateGraph {
     std::vector<Edge> edges;
     std::array<bool, kCells> wallStops{};  // walls (by Board::Index) that stop some slide
     bool complete = true;
+    bool cancelled = false;  // SolveOptions::cancel was set: not complete either
 };
 StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options = {});
 

@@ -1,0 +1,124 @@
+// The figures that tell a designer what a level teaches and how much thought it asks: the stop
+// each slide ends against, the stops a level forces, the k-ahead player, the traps. Each board is
+// small enough to work out by hand; the expected values are written beside it.
+#include <gtest/gtest.h>
+
+#include "support/levels_util.h"
+#include "tools/kelo-levels/analyse.h"
+
+namespace kelo::test {
+namespace {
+
+const std::string W(16, '1'), O(16, '0');
+
+Analysis AnalyseRows(const std::vector<std::string>& rows) { return Analyse(*LevelPuzzle(Record(rows), 1)); }
+
+// The stop of the start's slide `move`, or Wall when there is no such slide.
+Stop StopOfFirstSlide(const StateGraph& g, Move move) {
+    for (std::uint32_t e = g.first[0]; e < g.first[1]; ++e) {
+        if (g.edges[e].move() == move) return g.edges[e].stop;
+    }
+    return Stop::Wall;
+}
+
+// One row: .  .  .  ring . square . . . ball . wall. Every slide from the start ends against
+// something else.
+TEST(StopKinds, EachSlideEndsAgainstWhatStopsIt) {
+    const StateGraph g = Explore(*LevelPuzzle(Record({W, W, W, W, "1000204000301001", W, W, W, W}), 1));
+    EXPECT_EQ(StopOfFirstSlide(g, {kSquarePiece, Direction::Left}), Stop::RingStopsSquare);
+    EXPECT_EQ(StopOfFirstSlide(g, {kSquarePiece, Direction::Right}), Stop::BallStopsSquare);
+    EXPECT_EQ(StopOfFirstSlide(g, {kBallPiece, Direction::Left}), Stop::SquareStopsBall);
+    EXPECT_EQ(StopOfFirstSlide(g, {kBallPiece, Direction::Right}), Stop::Wall);
+}
+
+TEST(StopKinds, TheBoardsEdgeStopsWhereNoWallFramesIt) {
+    std::vector<std::string> rows(9, O);
+    rows[0] = "0000000000000002";
+    rows[4] = "3000000000000000";
+    rows[8] = "4000000000000000";
+    const StateGraph g = Explore(*LevelPuzzle(Record(rows), 1));
+    EXPECT_EQ(StopOfFirstSlide(g, {kBallPiece, Direction::Right}), Stop::Edge);
+    EXPECT_EQ(StopOfFirstSlide(g, {kBallPiece, Direction::Up}), Stop::Edge);
+}
+
+// The ring lies below column 8 of a long row; only the square, pushed up from column 9, stops the
+// ball above it: square up, ball right, ball down. Nothing else stops the ball in that row.
+const std::vector<std::string> kSquareStop = {W, "1300000000000001", "1111111241111111", W, W, W, W, W, W};
+
+TEST(StopsForced, ALevelThatCannotBeWonWithoutAStopForcesIt) {
+    const Analysis a = AnalyseRows(kSquareStop);
+    const StopUse& square = a.stops[static_cast<std::size_t>(Stop::SquareStopsBall)];
+    EXPECT_EQ(a.fewestMoves, 3);
+    EXPECT_TRUE(square.used);
+    EXPECT_TRUE(square.always);
+    EXPECT_TRUE(square.Forced());
+}
+
+TEST(StopsForced, AStopNoShortestSolutionUsesKeepsThePar) {
+    const Analysis a = AnalyseRows(kSquareStop);
+    for (Stop kind : {Stop::RingStopsSquare, Stop::BallStopsSquare, Stop::Edge}) {
+        const StopUse& use = a.stops[static_cast<std::size_t>(kind)];
+        EXPECT_FALSE(use.used) << StopName(kind);
+        EXPECT_FALSE(use.always) << StopName(kind);
+        EXPECT_EQ(use.parWithout, 3) << StopName(kind);
+    }
+}
+
+// An open board: the ball slides right over the ring to the edge and wins. Without the edge the
+// square goes up first to the wall in column 9 and stops the ball just past the ring: 2 slides.
+const std::vector<std::string> kOpenRow = {O, O, O, "0000000010000000", "3000000200000000", O, O, O, "0000000040000000"};
+
+TEST(StopsForced, AStopEveryShortestSolutionUsesGivesTheParWithoutIt) {
+    const Analysis a = AnalyseRows(kOpenRow);
+    const StopUse& edge = a.stops[static_cast<std::size_t>(Stop::Edge)];
+    EXPECT_EQ(a.fewestMoves, 1);
+    EXPECT_TRUE(edge.used);
+    EXPECT_TRUE(edge.always);
+    EXPECT_EQ(edge.parWithout, 2);
+}
+
+TEST(StopsForced, AStopOnlyALongerSolutionUsesIsNotUsed) {
+    const Analysis a = AnalyseRows(kOpenRow);
+    const StopUse& square = a.stops[static_cast<std::size_t>(Stop::SquareStopsBall)];
+    EXPECT_FALSE(square.used);
+    EXPECT_EQ(square.parWithout, 1);
+}
+
+// The ball at the foot of a shaft: up and down it shuttles for ever between the shaft's ends;
+// right, it stops under the ring and wins by going up. Three slides tie for a player that looks
+// one ahead (none takes a ring), so it wins one game in three; looking two ahead it sees the win.
+// The square is shut in a niche of its own.
+const std::vector<std::string> kShaft = {W,
+                                         "1011111111111111",
+                                         "1012111111111111",
+                                         "1010111111111111",
+                                         "1300111111111111",
+                                         "1011111111111111",
+                                         "1011111111111111",
+                                         "1111111111111141",
+                                         W};
+
+TEST(Look, TheSmallestLookThatWinsHalfTheGames) {
+    const Analysis a = AnalyseRows(kShaft);
+    EXPECT_EQ(a.fewestMoves, 2);
+    EXPECT_EQ(a.look, 2);
+}
+
+TEST(Look, TheTwoAheadPlayerAlwaysSeesATwoSlideWin) { EXPECT_DOUBLE_EQ(AnalyseRows(kShaft).twoAheadWinRate, 1.0); }
+
+TEST(Look, ALevelWonByItsFirstSlideNeedsALookOfOne) { EXPECT_EQ(AnalyseRows(kOpenRow).look, 1); }
+
+// In the shaft level the first slide can lose (up or down); the second, under the ring, cannot.
+TEST(Traps, TheLatestSlideOfAShortestSolutionThatCanLose) { EXPECT_EQ(AnalyseRows(kShaft).lateTrap, 1); }
+
+TEST(Traps, ALevelWithoutDeadEndsHasNoLateTrap) { EXPECT_EQ(AnalyseRows(kOpenRow).lateTrap, 0); }
+
+TEST(Cancel, AnAnalysisAskedToStopEndsCancelled) {
+    std::atomic<bool> cancel{true};
+    AnalyseOptions options;
+    options.cancel = &cancel;
+    EXPECT_EQ(Analyse(*LevelPuzzle(Record(kShaft), 1), options).status, Analysis::Status::Cancelled);
+}
+
+}  // namespace
+}  // namespace kelo::test
