@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake make pkg-config git
   qt6-base-dev libgl-dev
+  # The level tool's contact sheet, written a band at a time.
+  libpng-dev
   qt6-qpa-plugins qt6-translations-l10n
   libcanberra0 libcanberra-pulse
   libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -127,6 +127,12 @@ std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::os
     return std::nullopt;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 std::uint64_t AvailableMemory() {
     std::uint64_t available = UINT64_MAX;
     const std::uint64_t kib = FirstNumber("/proc/meminfo", "MemAvailable:");

@@ -67,6 +67,10 @@ std::int64_t LevelCount(std::int64_t fileSize);
 // (solve, analyse, render); nothing when the command may go on.
 std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::ostream& err);
 
+// Whether two paths lead to the same file (the same device and inode, links followed); false
+// when either is missing.
+bool SameFile(const std::string& a, const std::string& b);
+
 // The memory this process may still take: the least of what the system has available and of
 // its own limits (address space, data, control group).
 std::uint64_t AvailableMemory();

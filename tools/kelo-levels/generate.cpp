@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <fstream>
 #include <map>
 #include <set>
 #include <thread>
 
+#include "tools/common/safe_file.h"
 #include "tools/kelo-levels/files.h"
 
 namespace kelo {
@@ -443,11 +443,8 @@ int RunGenerate(GenerateOptions options, const std::string& from, int level, con
     if (output.empty()) {
         out << records << std::flush;
     } else {
-        std::ofstream file(output, std::ios::binary);
-        file << records;
-        file.close();
-        if (!file) {
-            err << "kelo-levels: cannot write " << output << "\n";
+        if (const std::string error = ReplaceFile(output, records); !error.empty()) {
+            err << "kelo-levels: " << error << "\n";
             return kLevelsError;
         }
     }

@@ -1,8 +1,12 @@
 // kelo-levels: checks and solves level files the way the game reads and plays them.
+#include <fcntl.h>
 #include <getopt.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <iterator>
@@ -273,9 +277,24 @@ std::optional<int> Parse(int argc, char* argv[], Arguments& args) {
     return std::nullopt;
 }
 
+// An output that is one of the inputs would be destroyed by the writing: refused, whatever name
+// or link leads to it.
+bool RefuseOutputOverInput(const Arguments& args) {
+    if (args.output.empty()) return false;
+    for (const std::string& input : {args.path, args.from}) {
+        if (!input.empty() && kelo::SameFile(args.output, input)) {
+            std::cerr << "kelo-levels: the output " << args.output << " is the input " << input
+                      << ", which writing would destroy: choose another output\n";
+            return true;
+        }
+    }
+    return false;
+}
+
 int Main(int argc, char* argv[]) {
     Arguments args;
     if (const auto status = Parse(argc, argv, args)) return *status;
+    if (RefuseOutputOverInput(args)) return kLevelsError;
     const int level = static_cast<int>(args.level);
     if (args.command == "generate")
         return kelo::RunGenerate(args.generate, args.from, level, args.output, std::cout, std::cerr);
@@ -309,14 +328,98 @@ int Main(int argc, char* argv[]) {
     return kelo::RunAnalyse(bytes, level, args.json, options, std::cout, std::cerr);
 }
 
+// A standard stream that is closed would be taken by the next file opened, and what is written
+// to the stream would land in that file. /dev/null holds its place, opened for reading: a write
+// to a closed output still fails.
+void HoldStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int held = ::open("/dev/null", O_RDONLY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+
+// Standard output, written with write(2): a failed write is remembered with its error and stops
+// the command at once (the stream throws), so that a full disk or a reader gone away is an error,
+// not a report silently lost.
+class OutputBuffer final : public std::streambuf {
+public:
+    OutputBuffer() : lineByLine_(::isatty(1) == 1) { setp(buffer_, buffer_ + sizeof buffer_); }
+    int error() const { return error_; }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!Drain()) return traits_type::eof();
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+        if (lineByLine_ && c == '\n' && !Drain()) return traits_type::eof();
+        return c;
+    }
+    int sync() override { return Drain() ? 0 : -1; }
+
+private:
+    bool Drain() {
+        if (error_ != 0) return false;
+        for (char* at = pbase(); at < pptr();) {
+            const ssize_t wrote = ::write(1, at, static_cast<std::size_t>(pptr() - at));
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote <= 0) {
+                error_ = wrote < 0 ? errno : EIO;
+                return false;
+            }
+            at += wrote;
+        }
+        setp(buffer_, buffer_ + sizeof buffer_);
+        return true;
+    }
+
+    char buffer_[8192];
+    const bool lineByLine_;
+    int error_ = 0;
+};
+
+int OutOfMemory(OutputBuffer& output) {
+    std::cout.exceptions(std::ios::goodbit);
+    output.pubsync();
+    std::cerr << kelo::kOutOfMemory << "\n";
+    return kLevelsError;
+}
+
+int OutputError(const OutputBuffer& output) {
+    std::cerr << "kelo-levels: cannot write to standard output: " << std::strerror(output.error()) << "\n";
+    return kLevelsError;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    HoldStandardStreams();
+    // A file size limit makes a write fail, told and cleaned up, rather than kill the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
+    OutputBuffer output;
+    std::cout.rdbuf(&output);
+    std::cout.exceptions(std::ios::badbit);
+    int status = kLevelsError;
     try {
-        return Main(argc, argv);
-    } catch (const std::bad_alloc&) {
+        status = Main(argc, argv);
         std::cout.flush();
-        std::cerr << kelo::kOutOfMemory << "\n";
-        return kLevelsError;
+    } catch (const std::bad_alloc&) {
+        status = OutOfMemory(output);
+    } catch (const std::exception& e) {
+        // The stream's failure (which libstdc++ throws as a type of its old ABI, not caught as
+        // std::ios_base::failure), or anything else unforeseen.
+        status = kLevelsError;
+        std::cout.exceptions(std::ios::goodbit);
+        if (output.error() == 0) std::cerr << "kelo-levels: " << e.what() << "\n";
     }
+    // Standard error flushes standard output first: it must throw no more.
+    std::cout.exceptions(std::ios::goodbit);
+    if (output.error() != 0) status = OutputError(output);
+    // The stream outlives this buffer: it must not flush into it at exit.
+    std::cout.rdbuf(nullptr);
+    return status;
 }

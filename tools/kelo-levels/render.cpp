@@ -3,11 +3,20 @@
 // picture is the same on every machine).
 #include "tools/kelo-levels/render.h"
 
+#include <png.h>
+
+#include <QBuffer>
 #include <QPainter>
 #include <QPainterPath>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 
+#include "tools/common/safe_file.h"
 #include "tools/kelo-assets/tiles.h"
 #include "tools/kelo-levels/files.h"
 
@@ -127,17 +136,107 @@ void DrawSolution(QImage& board, const std::vector<Step>& solution) {
     }
 }
 
-QImage ContactSheet(std::string_view file) {
-    constexpr int kPerRow = 4, kGap = 12, kCaption = 26;
-    constexpr int kThumbW = kBoardWidth / 2, kThumbH = kBoardHeight / 2;
+namespace {
+
+constexpr int kPerRow = 4, kGap = 12, kCaption = 26;
+constexpr int kThumbW = kBoardWidth / 2, kThumbH = kBoardHeight / 2;
+constexpr int kSheetPitch = kCaption + kThumbH + kGap;  // from one row of boards to the next
+
+// libpng tells an error by a long jump: each call that may fail is in a function of its own
+// with nothing to destroy, and the message is kept for the caller.
+[[noreturn]] void OnPngError(png_structp png, png_const_charp message) {
+    auto* why = static_cast<std::string*>(png_get_error_ptr(png));
+    if (why->empty()) *why = message;
+    png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {}
+
+void OnPngWrite(png_structp png, png_bytep data, png_size_t size) {
+    auto* file = static_cast<std::FILE*>(png_get_io_ptr(png));
+    if (std::fwrite(data, 1, size, file) != size) {
+        *static_cast<std::string*>(png_get_error_ptr(png)) = std::strerror(errno);
+        png_error(png, "write error");
+    }
+}
+
+void OnPngFlush(png_structp) {}
+
+bool PngStart(png_structp png, png_infop info, std::FILE* file, int width, int height) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_write_fn(png, file, OnPngWrite, OnPngFlush);
+    // A sheet of thousands of levels is taller than libpng's default limit of a million rows.
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    return true;
+}
+
+bool PngRow(png_structp png, png_bytep row) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_write_row(png, row);
+    return true;
+}
+
+bool PngEnd(png_structp png, png_infop info) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_write_end(png, info);
+    return true;
+}
+
+// A PNG of width x height whose rows `bands` draws a band at a time, from the row it is given:
+// only one band is ever held.
+bool WritePng(std::FILE* file, int width, int height, const std::function<QImage(int top)>& bands, std::string& why) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &why, OnPngError, OnPngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        why = "out of memory";
+        return false;
+    }
+    std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
+    bool ok = PngStart(png, info, file, width, height);
+    for (int top = 0; ok && top < height;) {
+        const QImage band = bands(top);
+        if (band.isNull()) {
+            why = "out of memory";
+            ok = false;
+        }
+        for (int y = 0; ok && y < band.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(band.constScanLine(y));
+            for (int x = 0; x < width; ++x) {
+                row[static_cast<std::size_t>(x) * 3] = static_cast<png_byte>(qRed(line[x]));
+                row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<png_byte>(qGreen(line[x]));
+                row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<png_byte>(qBlue(line[x]));
+            }
+            ok = PngRow(png, row.data());
+        }
+        top += band.height();
+    }
+    ok = ok && PngEnd(png, info);
+    png_destroy_write_struct(&png, &info);
+    return ok;
+}
+
+}  // namespace
+
+QSize ContactSheetSize(int levels) {
+    const int rows = (levels + kPerRow - 1) / kPerRow;
+    return {kGap + kPerRow * (kThumbW + kGap), kGap + rows * kSheetPitch};
+}
+
+QImage ContactSheetBand(std::string_view file, int row) {
     const int levels = LevelCount(file.size());
     const int rows = (levels + kPerRow - 1) / kPerRow;
-    QImage sheet(kGap + kPerRow * (kThumbW + kGap), kGap + rows * (kCaption + kThumbH + kGap), QImage::Format_RGB32);
-    sheet.fill(QColor(0xC0, 0xC0, 0xC0));
-    QPainter painter(&sheet);
-    for (int level = 1; level <= levels; ++level) {
+    // A row of boards with the gap above it; the last row also has the gap below.
+    QImage band(ContactSheetSize(levels).width(), kSheetPitch + (row == rows - 1 ? kGap : 0), QImage::Format_RGB32);
+    if (band.isNull()) return band;
+    band.fill(QColor(0xC0, 0xC0, 0xC0));
+    QPainter painter(&band);
+    for (int level = row * kPerRow + 1; level <= std::min(levels, (row + 1) * kPerRow); ++level) {
         const int x = kGap + (level - 1) % kPerRow * (kThumbW + kGap);
-        const int y = kGap + (level - 1) / kPerRow * (kCaption + kThumbH + kGap);
+        const int y = kGap;
         std::string caption = std::to_string(level) + "  par ";
         const auto puzzle = LevelPuzzle(file, level);
         const Solution s = puzzle ? Solve(*puzzle) : Solution{};
@@ -150,45 +249,64 @@ QImage ContactSheet(std::string_view file) {
             painter.fillRect(x, y + kCaption, kThumbW, kThumbH, Qt::black);
         }
     }
-    return sheet;
+    return band;
 }
 
 int RunRender(std::string_view file, int onlyLevel, bool solution, const std::string& path, std::ostream& out,
               std::ostream& err) {
     const int levels = LevelCount(file.size());
     if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
-    QImage image;
+    QSize size;
+    std::string error;
     if (onlyLevel == 0) {
         if (solution) {
             err << "kelo-levels: --solution needs --level N\n";
             return kLevelsError;
         }
-        image = ContactSheet(file);
+        // Drawn and written a row of boards at a time: the memory is a band's, whatever the levels.
+        size = ContactSheetSize(levels);
+        error = ReplaceFileWith(path, [&](std::FILE* out, std::string& why) {
+            return WritePng(out, size.width(), size.height(),
+                            [&](int top) { return ContactSheetBand(file, top / kSheetPitch); }, why);
+        });
     } else {
         const auto puzzle = LevelPuzzle(file, onlyLevel);
         if (!puzzle) {
             err << "kelo-levels: level " << onlyLevel << " cannot be loaded: the game shows level 1 instead\n";
             return kLevelsProblems;
         }
-        image = RenderBoard(puzzle->board);
+        QImage image = RenderBoard(puzzle->board);
         if (solution) {
             AnalyseOptions options;
             options.trials = 0;
             options.inertWalls = false;
             options.look = false;
             const Analysis a = Analyse(*puzzle, options);
+            if (a.status == Analysis::Status::TooBig) {
+                err << "kelo-levels: level " << onlyLevel << ": no solution drawn: the search stopped at its limit of "
+                    << a.states << " states before it found one\n";
+                return kLevelsProblems;
+            }
             if (a.status != Analysis::Status::Solved) {
                 err << "kelo-levels: level " << onlyLevel << " has no solution to draw\n";
                 return kLevelsProblems;
             }
             DrawSolution(image, a.solution);
         }
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+            err << kOutOfMemory << "\n";
+            return kLevelsError;
+        }
+        size = image.size();
+        error = ReplaceFile(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
     }
-    if (!image.save(QString::fromStdString(path), "PNG")) {
-        err << "kelo-levels: cannot write " << path << "\n";
+    if (!error.empty()) {
+        err << "kelo-levels: " << error << "\n";
         return kLevelsError;
     }
-    out << path << ": " << image.width() << " x " << image.height() << "\n";
+    out << path << ": " << size.width() << " x " << size.height() << "\n";
     return kLevelsSound;
 }
 

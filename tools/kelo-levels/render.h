@@ -20,8 +20,10 @@ std::optional<QImage> RenderLevel(std::string_view file, int level);
 // where it stops, numbered, the ball's in blue and the square's in orange.
 void DrawSolution(QImage& board, const std::vector<Step>& solution);
 
-// Every level at half size with its number and par, four to a row.
-QImage ContactSheet(std::string_view file);
+// The sheet of every level at half size with its number and par, four to a row: its size, and
+// its row `row` of boards (from 0) with the gap above it, which the sheet's rows are drawn by.
+QSize ContactSheetSize(int levels);
+QImage ContactSheetBand(std::string_view file, int row);
 
 // `kelo-levels render`: the exit status.
 int RunRender(std::string_view file, int onlyLevel, bool solution, const std::string& path, std::ostream& out,
