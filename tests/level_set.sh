@@ -24,7 +24,7 @@ the lessons on the square need it; .[] | select(.level >= 2 and .level <= 3 and 
 from level 6 on, a random player wins at most 25% of the time; .[] | select(.level >= 6 and .random_win_rate > 0.25) | .level
 the last five take 25 moves or more; length as $n | .[] | select(.level > $n - 5 and .moves < 25) | .level
 the last takes 30 moves or more; length as $n | .[] | select(.level == $n and .moves < 30) | .level
-at most 10% of the interior walls are inert; [(map(.inert_walls | length) | add), (map(.interior_walls) | add)] | select(.[0] * 10 > .[1]) | "\(.[0]) of \(.[1])"
+at most 10% of the interior walls are idle; [(map(.idle_walls | length) | add), (map(.interior_walls) | add)] | select(.[0] * 10 > .[1]) | "\(.[0]) of \(.[1])"
 a third of the levels from 10 on have a way to lose; [.[] | select(.level >= 10)] | select((map(select(.dead_states > 0)) | length) * 3 < length) | "too few"
 an early level shows a ring stopping the square (the cell past its stop holds a ring); [.[] | select(.level <= 4) | .level as $l | .solution[] | select(.move | startswith("square ")) | {"left": [0, -1], "up": [-1, 0], "right": [0, 1], "down": [1, 0]}[.move[7:]] as $d | select($f[($l - 1) * 164 + (.to[0] + $d[0] - 1) * 18 + .to[1] + $d[1] - 1:][:1] == "2")] | select(length == 0) | "none"
 EOF

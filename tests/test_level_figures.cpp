@@ -3,6 +3,8 @@
 // small enough to work out by hand; the expected values are written beside it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/levels_util.h"
 #include "tools/kelo-levels/analyse.h"
 
@@ -112,6 +114,30 @@ TEST(Look, ALevelWonByItsFirstSlideNeedsALookOfOne) { EXPECT_EQ(AnalyseRows(kOpe
 TEST(Traps, TheLatestSlideOfAShortestSolutionThatCanLose) { EXPECT_EQ(AnalyseRows(kShaft).lateTrap, 1); }
 
 TEST(Traps, ALevelWithoutDeadEndsHasNoLateTrap) { EXPECT_EQ(AnalyseRows(kOpenRow).lateTrap, 0); }
+
+// The ball in a corridor under a ring: up wins at once; left or right it never stops under the
+// ring again (2 dead states of 4). Without the wall above the corridor's left end, the ball going
+// up there stops in the gap: one dead state more, the same par. The old test called it inert.
+TEST(IdleWalls, AWallThatShapesATrapIsNotIdle) {
+    const Analysis a = AnalyseRows({W, W, W, "1112111111111111", "1003001111111111", W, W, "1111111111111141", W});
+    EXPECT_EQ(a.deadStates, 2u);
+    EXPECT_EQ(std::count(a.idleWalls.begin(), a.idleWalls.end(), std::pair{4, 2}), 0);
+}
+
+// A post at row 3, column 3; an L of three walls at rows 4 and 5.
+const std::string kWalls = Walled({"", "01", "00011", "00010", "", "", "32000000000004"});
+
+TEST(Walls, InteriorWallsCountedByShape) {
+    const Analysis a = Analyse(*LevelPuzzle(kWalls, 1));
+    EXPECT_EQ(a.interiorWalls, 4);
+    EXPECT_EQ(a.wallShapes, 2);
+}
+
+TEST(Walls, APostWithNoWallBesideItStandsAlone) { EXPECT_EQ(Analyse(*LevelPuzzle(kWalls, 1)).isolatedWalls, 1); }
+
+// The shaft level: the ball stands on 5 cells (foot, both ends of the shaft, under the ring, the
+// ring's cell), the square on its own.
+TEST(Walls, TheFloorThePiecesCanReach) { EXPECT_EQ(AnalyseRows(kShaft).reachableFloor, 6); }
 
 TEST(Cancel, AnAnalysisAskedToStopEndsCancelled) {
     std::atomic<bool> cancel{true};

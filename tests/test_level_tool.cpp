@@ -97,12 +97,12 @@ TEST_F(Solver, AgreesWithThePlainSearchAndTheGame) {
 }
 
 // The figures of the state graph and of the random player, on boards where they follow from the
-// rules alone (-1: not worked out; dead -1: some). Inert walls, slowest to find, on one board only.
+// rules alone (-1: not worked out; dead -1: some). Idle walls, slowest to find, on one board only.
 TEST(Analyse, FiguresOfBoardsWorkedOutByHand) {
     using P = std::vector<std::pair<int, int>>;
     const struct {
         const char* what; std::vector<std::string> rows; int moves, shortest, squareMoves, idleMoves, states, dead;
-        bool firstMoveCanLose; double winRate /* within 0.07 */; std::optional<P> inert; const char* verdict;
+        bool firstMoveCanLose; double winRate /* within 0.07 */; std::optional<P> idle; const char* verdict;
     } boards[] = {
         // The ball in a corridor under a ring: up wins at once; left or right and it never stops
         // under the ring again. A random first slide wins one time in three.
@@ -112,14 +112,14 @@ TEST(Analyse, FiguresOfBoardsWorkedOutByHand) {
         // A ring at each end of the ball's corridor: either end first.
         {"two orders", {W, W, W, W, "1020000300002001", W, W, "1111111111111141", W}, 2, 2, 0, 0, 5, 0, false, 1, {}, "mashable, no way to fail"},
         // The wall between ball and ring makes the way round; the one in the open changes nothing.
-        {"inert wall", {W, "1300100200000001", "1000000000000001", "1000000000000001", "1000000001000001", "1000000000000001",
+        {"idle wall", {W, "1300100200000001", "1000000000000001", "1000000000000001", "1000000001000001", "1000000000000001",
                         "1000000000000001", "1000000000000041", W},
-         4, 1, 0, 3, -1, 0, false, -1, P{{5, 10}}, "mashable, no way to fail, inert walls"},
+         4, 1, 0, 3, -1, 0, false, -1, P{{5, 10}}, "mashable, no way to fail, idle walls"},
         // Only the square moves, between five cells.
         {"walled in", {W, "1312000000000001", "1110000000000041", W, W, W, W, W, W}, -1, 0, -1, -1, 5, 5, true, 0, {}, "unsolvable"},
     };
     for (const auto& b : boards) {
-        const Analysis a = Analyse(*LevelPuzzle(Record(b.rows), 1), {.inertWalls = b.inert.has_value(), .inertWallsIf = {}});
+        const Analysis a = Analyse(*LevelPuzzle(Record(b.rows), 1), {.idleWalls = b.idle.has_value(), .idleWallsIf = {}});
         EXPECT_EQ(std::make_tuple(a.fewestMoves, a.shortestSolutions, a.squareMoves, a.idleMoves, a.firstMoveCanLose, a.verdict),
                   std::make_tuple(b.moves, std::uint64_t(b.shortest), b.squareMoves, b.idleMoves, b.firstMoveCanLose, b.verdict)) << b.what;
         EXPECT_TRUE((b.states < 0 || a.states == std::size_t(b.states)) && (b.dead < 0 ? a.deadStates > 0 : a.deadStates == std::size_t(b.dead)))
@@ -127,8 +127,8 @@ TEST(Analyse, FiguresOfBoardsWorkedOutByHand) {
         EXPECT_NEAR(a.WinRate(), b.winRate < 0 ? a.WinRate() : b.winRate, 0.07) << b.what;
         // The solution shown is a shortest one, with that many square slides.
         const auto squareSlides = std::count_if(a.solution.begin(), a.solution.end(), [](const Step& s) { return s.move.piece == kSquarePiece; });
-        EXPECT_EQ(std::make_tuple(a.inertWalls, int(a.solution.size()), int(squareSlides)),
-                  std::make_tuple(b.inert.value_or(P{}), std::max(b.moves, 0), std::max(b.squareMoves, 0))) << b.what;
+        EXPECT_EQ(std::make_tuple(a.idleWalls, int(a.solution.size()), int(squareSlides)),
+                  std::make_tuple(b.idle.value_or(P{}), std::max(b.moves, 0), std::max(b.squareMoves, 0))) << b.what;
     }
 }
 

@@ -59,24 +59,81 @@ void PlayRandomly(const StateGraph& g, const AnalyseOptions& o, Analysis& a) {
     }
 }
 
-// The fewest moves of the board, and whether every shortest solution moves the square.
-struct Figures {
-    int moves;
-    bool squareNeeded;
-    bool operator==(const Figures&) const = default;
+// The breadth-first figures of a state graph: each state's depth (-1: never reached) in the
+// order met, the slides into each state, the states that can still be won and how far each is
+// from a win, the par (-1: unsolvable) and the number of shortest solutions.
+struct Walk {
+    std::vector<int> depth;
+    std::vector<std::uint32_t> order;
+    std::vector<std::uint32_t> intoFirst, into;  // the slides into v come from into[intoFirst[v]] to into[intoFirst[v + 1] - 1]
+    std::vector<char> alive;
+    std::vector<int> toWin;  // -1: dead
+    int best = -1;
+    std::uint64_t shortest = 0;
+
+    explicit Walk(const StateGraph& g) {
+        const std::size_t n = g.nodes.size();
+        depth.assign(n, -1);
+        order.push_back(0);
+        depth[0] = 0;
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            const std::uint32_t v = order[k];
+            for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) {
+                const std::uint32_t to = g.edges[e].to;
+                if (depth[to] < 0) {
+                    depth[to] = depth[v] + 1;
+                    order.push_back(to);
+                }
+            }
+        }
+        intoFirst.assign(n + 1, 0);
+        into.resize(g.edges.size());
+        for (const auto& e : g.edges) ++intoFirst[e.to + 1];
+        for (std::size_t v = 0; v < n; ++v) intoFirst[v + 1] += intoFirst[v];
+        std::vector<std::uint32_t> fill(intoFirst.begin(), intoFirst.end() - 1);
+        for (std::uint32_t v = 0; v < n; ++v) {
+            for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) into[fill[g.edges[e].to]++] = v;
+        }
+        // Backwards from the won states.
+        toWin.assign(n, -1);
+        std::vector<std::uint32_t> back;
+        for (std::uint32_t v = 0; v < n; ++v) {
+            if (g.nodes[v].ringsLeft != 0) continue;
+            toWin[v] = 0;
+            back.push_back(v);
+            if (best < 0 || depth[v] < best) best = depth[v];
+        }
+        for (std::size_t k = 0; k < back.size(); ++k) {
+            const std::uint32_t v = back[k];
+            for (std::uint32_t i = intoFirst[v]; i < intoFirst[v + 1]; ++i) {
+                if (toWin[into[i]] >= 0) continue;
+                toWin[into[i]] = toWin[v] + 1;
+                back.push_back(into[i]);
+            }
+        }
+        alive.resize(n);
+        for (std::size_t v = 0; v < n; ++v) alive[v] = toWin[v] >= 0;
+        if (best < 0) return;
+        std::vector<std::uint64_t> paths(n, 0);
+        paths[0] = 1;
+        for (const std::uint32_t v : order) {
+            if (depth[v] >= best) break;
+            for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) {
+                const std::uint32_t to = g.edges[e].to;
+                if (depth[to] == depth[v] + 1) paths[to] = SaturatingAdd(paths[to], paths[v]);
+            }
+        }
+        for (std::uint32_t v = 0; v < n; ++v) {
+            if (g.nodes[v].ringsLeft == 0 && depth[v] == best) shortest = SaturatingAdd(shortest, paths[v]);
+        }
+    }
+    std::size_t DeadStates() const { return static_cast<std::size_t>(std::count(alive.begin(), alive.end(), 0)); }
 };
 
-std::optional<Figures> FiguresOf(const Puzzle& p, std::size_t maxStates) {
-    SolveOptions so;
-    so.maxStates = maxStates;
-    const Solution full = Solve(p, so);
-    if (full.outcome == Outcome::Unknown) return std::nullopt;
-    if (full.outcome == Outcome::Unsolvable) return Figures{-1, false};
-    so.squareMayMove = false;
-    const Solution still = Solve(p, so);
-    if (still.outcome == Outcome::Unknown) return std::nullopt;
-    const int moves = static_cast<int>(full.moves.size());
-    return Figures{moves, !(still.outcome == Outcome::Solved && static_cast<int>(still.moves.size()) == moves)};
+std::string Percent(double share) {
+    char s[16];
+    std::snprintf(s, sizeof s, "%.1f%%", 100 * share);
+    return s;
 }
 
 // The fewest moves when no slide may end against `banned`; -1 when the level cannot be won so.
@@ -200,20 +257,40 @@ private:
     std::vector<std::uint32_t> choices_;
 };
 
-void FindInertWalls(const Puzzle& p, const StateGraph& g, const AnalyseOptions& o, Analysis& a) {
-    const Figures base{a.fewestMoves, a.squareMoves > 0};
+// What a wall must leave as it is to be idle: whether and in how many slides the level is won,
+// in how many ways, its dead-end share as printed, the stops it forces.
+struct Judgement {
+    int par;
+    std::uint64_t shortest;
+    std::string deadShare;
+    std::array<bool, kStopKinds> forced;
+    bool operator==(const Judgement&) const = default;
+};
+
+Judgement Judge(const StateGraph& g, const Walk& walk) {
+    Judgement j{walk.best, walk.shortest, Percent(static_cast<double>(walk.DeadStates()) / static_cast<double>(g.nodes.size())), {}};
+    for (int kind = 0; kind < kStopKinds; ++kind)
+        j.forced[static_cast<std::size_t>(kind)] = walk.best >= 0 && ParAvoiding(g, static_cast<Stop>(kind)) < 0;
+    return j;
+}
+
+void FindIdleWalls(const Puzzle& p, const StateGraph& g, const Walk& walk, const AnalyseOptions& o, Analysis& a) {
+    const Judgement base = Judge(g, walk);
+    SolveOptions so;
+    so.maxStates = o.maxStates;
+    so.cancel = o.cancel;
     for (int r = 2; r < kRows; ++r) {
         for (int c = 2; c < kCols; ++c) {
             if (!IsInteriorWall(p.board, r, c)) continue;
             // A wall that stops no slide of play leaves every slide as it is.
             if (!g.wallStops[static_cast<std::size_t>(Board::Index(r, c))]) {
-                a.inertWalls.emplace_back(r, c);
+                a.idleWalls.emplace_back(r, c);
                 continue;
             }
             Puzzle without = p;
             without.board(r, c) = Empty;
-            const auto f = FiguresOf(without, o.maxStates);
-            if (f && *f == base) a.inertWalls.emplace_back(r, c);
+            const StateGraph h = Explore(without, so);
+            if (h.complete && Judge(h, Walk(h)) == base) a.idleWalls.emplace_back(r, c);
         }
     }
 }
@@ -230,7 +307,7 @@ std::string Verdict(const Analysis& a) {
     auto add = [&](const char* s) { v += (v.empty() ? "" : ", ") + std::string(s); };
     if (a.WinRate() > kMashableRate) add("mashable");
     if (a.deadStates == 0) add("no way to fail");
-    if (!a.inertWalls.empty()) add("inert walls");
+    if (!a.idleWalls.empty()) add("idle walls");
     return v.empty() ? "good" : v;
 }
 
@@ -242,11 +319,43 @@ bool IsInteriorWall(const Board& board, int row, int col) {
            board(row, col + 1) != Wall;
 }
 
+namespace {
+
+// The interior walls' shapes, and those that stand alone.
+void MeasureWalls(const Board& board, Analysis& a) {
+    std::array<bool, kCells> seen{};
+    for (int r = 2; r < kRows; ++r) {
+        for (int c = 2; c < kCols; ++c) {
+            if (!IsInteriorWall(board, r, c)) continue;
+            a.isolatedWalls += board.At(r - 1, c) != Wall && board.At(r + 1, c) != Wall && board.At(r, c - 1) != Wall &&
+                               board.At(r, c + 1) != Wall;
+            if (seen[static_cast<std::size_t>(Board::Index(r, c))]) continue;
+            // A new shape: all the interior walls joined to this one side by side.
+            ++a.wallShapes;
+            std::vector<std::pair<int, int>> stack{{r, c}};
+            seen[static_cast<std::size_t>(Board::Index(r, c))] = true;
+            while (!stack.empty()) {
+                const auto [y, x] = stack.back();
+                stack.pop_back();
+                for (const auto& [dy, dx] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) {
+                    const int ny = y + dy, nx = x + dx;
+                    if (!IsInteriorWall(board, ny, nx) || seen[static_cast<std::size_t>(Board::Index(ny, nx))]) continue;
+                    seen[static_cast<std::size_t>(Board::Index(ny, nx))] = true;
+                    stack.emplace_back(ny, nx);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
 Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
     Analysis a;
     for (int r = 2; r < kRows; ++r) {
         for (int c = 2; c < kCols; ++c) a.interiorWalls += IsInteriorWall(p.board, r, c);
     }
+    MeasureWalls(p.board, a);
     SolveOptions so;
     so.maxStates = o.maxStates;
     so.cancel = o.cancel;
@@ -264,53 +373,18 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
         return a;
     }
     const std::size_t n = g.nodes.size();
-
-    // Depths, in the order of a breadth-first search.
-    std::vector<int> depth(n, -1);
-    std::vector<std::uint32_t> order{0};
-    depth[0] = 0;
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        const std::uint32_t v = order[k];
-        for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) {
-            const std::uint32_t to = g.edges[e].to;
-            if (depth[to] < 0) {
-                depth[to] = depth[v] + 1;
-                order.push_back(to);
-            }
-        }
+    const Walk walk(g);
+    const auto& depth = walk.depth;
+    const auto& alive = walk.alive;
+    const auto& toWin = walk.toWin;
+    const int best = walk.best < 0 ? INT_MAX : walk.best;
+    a.deadStates = walk.DeadStates();
+    std::array<bool, kCells> reached{};
+    for (const auto& node : g.nodes) {
+        if (node.ball != 0xFF) reached[node.ball] = true;
+        if (node.square != 0xFF) reached[node.square] = true;
     }
-
-    // The states that can still be won: backwards from the won ones.
-    std::vector<std::uint32_t> intoFirst(n + 1, 0), into(g.edges.size());
-    for (const auto& e : g.edges) ++intoFirst[e.to + 1];
-    for (std::size_t v = 0; v < n; ++v) intoFirst[v + 1] += intoFirst[v];
-    {
-        std::vector<std::uint32_t> fill(intoFirst.begin(), intoFirst.end() - 1);
-        for (std::uint32_t v = 0; v < n; ++v) {
-            for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) into[fill[g.edges[e].to]++] = v;
-        }
-    }
-    std::vector<char> alive(n, 0);
-    std::vector<std::uint32_t> stack;
-    int best = INT_MAX;
-    for (std::uint32_t v = 0; v < n; ++v) {
-        if (g.nodes[v].ringsLeft == 0) {
-            alive[v] = 1;
-            stack.push_back(v);
-            best = std::min(best, depth[v]);
-        }
-    }
-    while (!stack.empty()) {
-        const std::uint32_t v = stack.back();
-        stack.pop_back();
-        for (std::uint32_t k = intoFirst[v]; k < intoFirst[v + 1]; ++k) {
-            if (!alive[into[k]]) {
-                alive[into[k]] = 1;
-                stack.push_back(into[k]);
-            }
-        }
-    }
-    a.deadStates = static_cast<std::size_t>(std::count(alive.begin(), alive.end(), 0));
+    a.reachableFloor = static_cast<int>(std::count(reached.begin(), reached.end(), true));
     for (std::uint32_t e = g.first[0]; e < g.first[1]; ++e) a.firstMoveCanLose |= !alive[g.edges[e].to];
     PlayRandomly(g, o, a);
     if (best == INT_MAX) {
@@ -321,22 +395,20 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
     a.status = Analysis::Status::Solved;
     a.fewestMoves = best;
 
-    // Over the shortest paths only: how many there are, and the one with the fewest square
-    // slides, then the fewest slides that pick up nothing.
+    // Over the shortest paths only: the one with the fewest square slides, then the fewest
+    // slides that pick up nothing.
     struct Best {
         int square = INT_MAX, idle = INT_MAX;
         std::uint32_t edge = 0, from = 0;
     };
-    std::vector<std::uint64_t> paths(n, 0);
+    a.shortestSolutions = walk.shortest;
     std::vector<Best> via(n);
-    paths[0] = 1;
     via[0].square = via[0].idle = 0;
-    for (const std::uint32_t v : order) {
+    for (const std::uint32_t v : walk.order) {
         if (depth[v] >= best) break;
         for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) {
             const auto& edge = g.edges[e];
             if (depth[edge.to] != depth[v] + 1) continue;
-            paths[edge.to] = SaturatingAdd(paths[edge.to], paths[v]);
             const int square = via[v].square + (edge.move().piece == kSquarePiece);
             const int idle = via[v].idle + !edge.collects;
             Best& b = via[edge.to];
@@ -347,7 +419,6 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
     bool found = false;
     for (std::uint32_t v = 0; v < n; ++v) {
         if (g.nodes[v].ringsLeft != 0 || depth[v] != best) continue;
-        a.shortestSolutions = SaturatingAdd(a.shortestSolutions, paths[v]);
         if (!found || via[v].square < via[end].square ||
             (via[v].square == via[end].square && via[v].idle < via[end].idle)) {
             end = v;
@@ -367,22 +438,6 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
     }
     std::reverse(a.solution.begin(), a.solution.end());
 
-    // Backwards from the won states: how many slides each state is from a win.
-    std::vector<int> toWin(n, -1);
-    order.clear();
-    for (std::uint32_t v = 0; v < n; ++v) {
-        if (g.nodes[v].ringsLeft != 0) continue;
-        toWin[v] = 0;
-        order.push_back(v);
-    }
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        const std::uint32_t v = order[k];
-        for (std::uint32_t i = intoFirst[v]; i < intoFirst[v + 1]; ++i) {
-            if (toWin[into[i]] >= 0) continue;
-            toWin[into[i]] = toWin[v] + 1;
-            order.push_back(into[i]);
-        }
-    }
     // Along the shortest solutions: the stops they end against, and the slides that can lose.
     for (std::uint32_t v = 0; v < n; ++v) {
         if (depth[v] < 0 || toWin[v] < 0 || depth[v] + toWin[v] != best) continue;
@@ -398,6 +453,7 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
         use.parWithout = ParAvoiding(g, static_cast<Stop>(kind));
         use.always = use.parWithout != best;
     }
+    if (o.idleWalls && (!o.idleWallsIf || o.idleWallsIf(a))) FindIdleWalls(p, g, walk, o, a);
     if (o.look) {
         for (int k = 1; k <= kMaxLook && a.look < 0; ++k) {
             if (o.cancel && o.cancel->load(std::memory_order_relaxed)) break;
@@ -414,7 +470,6 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
         a.verdict = Verdict(a);
         return a;
     }
-    if (o.inertWalls && (!o.inertWallsIf || o.inertWallsIf(a))) FindInertWalls(p, g, o, a);
     a.verdict = Verdict(a);
     return a;
 }
@@ -422,12 +477,6 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
 std::optional<Puzzle> LevelPuzzle(std::string_view file, int level) { return ReadLevel(MemoryBytes(file), level); }
 
 namespace {
-
-std::string Percent(double share) {
-    char s[16];
-    std::snprintf(s, sizeof s, "%.1f%%", 100 * share);
-    return s;
-}
 
 std::string Fixed(double x) {
     char s[16];
@@ -492,11 +541,12 @@ std::string AnalysisLine(int level, const Analysis& a) {
     s << a.states << " states, dead ends " << Percent(a.DeadShare())
       << (a.firstMoveCanLose ? " (first move can lose)" : "");
     if (a.status == Analysis::Status::Solved) {
-        s << ", square " << a.squareMoves << ", idle " << a.idleMoves << ", inert walls " << a.inertWalls.size() << " of "
+        s << ", square " << a.squareMoves << ", idle " << a.idleMoves << ", idle walls " << a.idleWalls.size() << " of "
           << a.interiorWalls;
-        for (std::size_t k = 0; k < a.inertWalls.size(); ++k)
-            s << (k ? " " : " (") << "r" << a.inertWalls[k].first << "c" << a.inertWalls[k].second
-              << (k + 1 == a.inertWalls.size() ? ")" : "");
+        for (std::size_t k = 0; k < a.idleWalls.size(); ++k)
+            s << (k ? " " : " (") << "r" << a.idleWalls[k].first << "c" << a.idleWalls[k].second
+              << (k + 1 == a.idleWalls.size() ? ")" : "");
+        s << ", " << a.isolatedWalls << " alone, " << a.wallShapes << " shapes, floor " << a.reachableFloor;
     }
     s << ", random " << Percent(a.WinRate());
     if (a.medianWinMoves >= 0) s << " (median " << a.medianWinMoves << ")";
@@ -525,9 +575,10 @@ std::string AnalysisJson(int level, const Analysis& a) {
               << st.fromCol << "], \"to\": [" << st.toRow << ", " << st.toCol
               << "], \"collects\": " << (st.collects ? "true" : "false") << "}";
         }
-        s << "], \"interior_walls\": " << a.interiorWalls << ", \"inert_walls\": [";
-        for (std::size_t k = 0; k < a.inertWalls.size(); ++k)
-            s << (k ? ", " : "") << "[" << a.inertWalls[k].first << ", " << a.inertWalls[k].second << "]";
+        s << "], \"interior_walls\": " << a.interiorWalls << ", \"isolated_walls\": " << a.isolatedWalls
+          << ", \"wall_shapes\": " << a.wallShapes << ", \"reachable_floor\": " << a.reachableFloor << ", \"idle_walls\": [";
+        for (std::size_t k = 0; k < a.idleWalls.size(); ++k)
+            s << (k ? ", " : "") << "[" << a.idleWalls[k].first << ", " << a.idleWalls[k].second << "]";
         s << "], \"random_trials\": " << a.trials << ", \"random_wins\": " << a.wins
           << ", \"random_win_rate\": " << Fixed(a.WinRate()) << ", \"random_median_moves\": " << a.medianWinMoves;
         s << ", \"stops\": {";

@@ -36,9 +36,9 @@ struct AnalyseOptions {
     int trials = 500;                   // games of the random player
     int trialMoves = 2000;              // slides each game may take
     std::uint64_t seed = 1;
-    bool inertWalls = true;  // the search for inert walls, one search per wall: the slowest figure
-    // When set, inert walls are searched only if it approves the rest of the analysis.
-    std::function<bool(const Analysis&)> inertWallsIf;
+    bool idleWalls = true;  // the search for idle walls, one exploration per wall: the slowest figure
+    // When set, idle walls are searched only if it approves the rest of the analysis.
+    std::function<bool(const Analysis&)> idleWallsIf;
     bool look = true;  // the k-ahead players' figures
     // Set by another thread (an editor's) to stop the analysis: it then ends Cancelled.
     const std::atomic<bool>* cancel = nullptr;
@@ -77,7 +77,12 @@ struct Analysis {
     std::vector<Step> solution;  // a shortest solution with those square slides and the fewest idle ones
     int idleMoves = -1;          // slides of that solution that pick up no ring
     int interiorWalls = 0;       // see IsInteriorWall
-    std::vector<std::pair<int, int>> inertWalls;  // (row, column) of interior walls that change nothing
+    // (row, column) of the interior walls whose removal changes none of: whether and in how many
+    // slides the level is won, its number of shortest solutions, its dead-end share, the stops it forces.
+    std::vector<std::pair<int, int>> idleWalls;
+    int isolatedWalls = 0;   // interior walls with no wall beside them
+    int wallShapes = 0;      // groups of interior walls joined side by side
+    int reachableFloor = 0;  // cells that a piece stands on in some reachable state
     int trials = 0, wins = 0;
     int medianWinMoves = -1;  // of the random player's won games; -1 when it won none
     std::array<StopUse, kStopKinds> stops{};  // by Stop

@@ -232,7 +232,7 @@ Design Mutate(const Design& from, const GenerateOptions& o, Rng& rng) {
             break;
         }
         case 7:
-            if (o.targets.noInertWalls && some && some->cells.size() > 2 && rng.In(0, 1)) {
+            if (o.targets.noIdleWalls && some && some->cells.size() > 2 && rng.In(0, 1)) {
                 // An end of the shape goes: a wall that may be doing nothing.
                 std::vector<std::size_t> ends;
                 for (std::size_t k = 0; k < some->cells.size(); ++k) {
@@ -261,7 +261,7 @@ Design Mutate(const Design& from, const GenerateOptions& o, Rng& rng) {
     }
 }
 
-double PenaltyBesidesInert(const Analysis& a, const Targets& t) {
+double PenaltyBesidesIdle(const Analysis& a, const Targets& t) {
     if (a.status != Analysis::Status::Solved) return 1000;
     double p = 4.0 * t.moves.Distance(a.fewestMoves) + 4.0 * t.squareMoves.Distance(a.squareMoves);
     if (t.maxSolutions && a.shortestSolutions > t.maxSolutions)
@@ -278,10 +278,10 @@ Candidate Evaluate(const Puzzle& p, const GenerateOptions& o, int trials) {
     AnalyseOptions ao;
     ao.maxStates = o.maxStates;
     ao.trials = trials;
-    ao.inertWalls = o.targets.noInertWalls;
+    ao.idleWalls = o.targets.noIdleWalls;
     ao.look = false;  // the players that look ahead cost many passes over the graph
-    // The search for inert walls costs a search per wall: only for an otherwise good board.
-    ao.inertWallsIf = [&](const Analysis& a) { return PenaltyBesidesInert(a, o.targets) == 0; };
+    // The search for idle walls costs a search per wall: only for an otherwise good board.
+    ao.idleWallsIf = [&](const Analysis& a) { return PenaltyBesidesIdle(a, o.targets) == 0; };
     Candidate c{p, Analyse(p, ao), 0};
     c.penalty = Penalty(c.analysis, o.targets);
     return c;
@@ -342,8 +342,8 @@ Pool Climb(const GenerateOptions& o, int restart) {
 }  // namespace
 
 double Penalty(const Analysis& a, const Targets& t) {
-    double p = PenaltyBesidesInert(a, t);
-    if (t.noInertWalls) p += 1.5 * static_cast<double>(a.inertWalls.size());
+    double p = PenaltyBesidesIdle(a, t);
+    if (t.noIdleWalls) p += 1.5 * static_cast<double>(a.idleWalls.size());
     return p;
 }
 

@@ -25,7 +25,7 @@ struct Targets {
     Range squareMoves{0, INT_MAX};  // square slides of a shortest solution
     std::uint64_t maxSolutions = 0;  // shortest solutions at most; 0: any number
     double maxRandomWinRate = kMashableRate;
-    bool noInertWalls = false;
+    bool noIdleWalls = false;
     Want deadEnds = Want::Any;
 };
 

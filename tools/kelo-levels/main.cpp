@@ -40,7 +40,11 @@ constexpr const char* kUsage =
     "check    reports what the game would read otherwise than meant (exit 1 when anything)\n"
     "solve    the fewest moves of each level and one shortest solution (exit 1 when one cannot be won)\n"
     "analyse  each level's state graph: fewest moves, shortest solutions, dead ends, the square's part,\n"
-    "         inert walls, a random player's win rate and a verdict (exit 1 when one cannot be won)\n"
+    "         idle walls, the wall shapes, a random player's win rate, per kind of stop (the square\n"
+    "         stops the ball, a ring or the ball stops the square, the board's edge) whether the\n"
+    "         shortest solutions use it and the par without it, the look (how far ahead a player\n"
+    "         must look to win half its games), the two-ahead player's win rate, the latest slide\n"
+    "         that can lose, and a verdict (exit 1 when one cannot be won)\n"
     "render   the level as the game draws it, or a sheet of every level without --level; --solution\n"
     "         draws a shortest solution over it: numbered arrows, the ball's blue, the square's orange\n"
     "generate suggests levels that meet the targets, as level records with their analysis (exit 1\n"
@@ -57,7 +61,7 @@ constexpr const char* kUsage =
     "  --square RANGE         square slides that a shortest solution needs (any)\n"
     "  --max-solutions K      at most K shortest solutions\n"
     "  --max-random PERCENT   the random player wins at most this often (25)\n"
-    "  --no-inert             no inert walls\n"
+    "  --no-idle              no idle walls\n"
     "  --dead-ends yes|no|any a way to lose wanted, or not (any)\n"
     "  --rings RANGE          rings on the board (3-6)\n"
     "  --shapes RANGE         groups of walls: bars, L shapes, boxes, rooms, corridors (3-7)\n"
@@ -165,7 +169,7 @@ constexpr Option kOptions[] = {
          a.generate.targets.maxRandomWinRate = static_cast<double>(percent) / 100;
          return ok;
      }},
-    {"no-inert", false, kGenerate, [](A& a, Given) { a.generate.targets.noInertWalls = true; return true; }},
+    {"no-idle", false, kGenerate, [](A& a, Given) { a.generate.targets.noIdleWalls = true; return true; }},
     {"dead-ends", true, kGenerate, [](A& a, Given g) { return DeadEnds(g, a.generate.targets.deadEnds); }},
     {"rings", true, kGenerate, [](A& a, Given g) { return RangeOf(g, 1, 40, a.generate.rings); }},
     {"shapes", true, kGenerate, [](A& a, Given g) { return RangeOf(g, 0, 30, a.generate.shapes); }},

@@ -279,7 +279,7 @@ int RunRender(std::string_view file, int onlyLevel, bool solution, const std::st
         if (solution) {
             AnalyseOptions options;
             options.trials = 0;
-            options.inertWalls = false;
+            options.idleWalls = false;
             options.look = false;
             const Analysis a = Analyse(*puzzle, options);
             if (a.status == Analysis::Status::TooBig) {
