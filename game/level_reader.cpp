@@ -16,18 +16,31 @@ std::optional<std::size_t> MemoryBytes::ReadAt(std::int64_t offset, char* buffer
     return count;
 }
 
-std::optional<Level> ReadLevel(const LevelBytes& bytes, std::int64_t level) {
+namespace {
+
+// Row by row as the game reads a record; `row` gets each row's bytes (NUL past the end of the
+// file). False when there is no such record or a read fails.
+template <class Row>
+bool ReadRows(const LevelBytes& bytes, std::int64_t level, Row row) {
     const auto size = bytes.Size();
     const std::int64_t offset = RecordOffset(level);
-    if (level < 1 || !size || offset >= *size) return std::nullopt;
-    Level out;
-    for (int row = 1; row <= kRows; ++row) {
+    if (level < 1 || !size || offset >= *size) return false;
+    for (int r = 1; r <= kRows; ++r) {
         std::array<char, kRowLength> line{};
-        const auto got = bytes.ReadAt(offset + (row - 1) * kRowPitch, line.data(), line.size());
-        if (!got) return std::nullopt;
+        if (!bytes.ReadAt(offset + (r - 1) * kRowPitch, line.data(), line.size())) return false;
+        if (!row(r, line)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<Level> ReadLevel(const LevelBytes& bytes, std::int64_t level) {
+    Level out;
+    const bool read = ReadRows(bytes, level, [&out](int row, const std::array<char, kRowLength>& line) {
         for (int col = 1; col <= kCols; ++col) {
             const std::uint8_t code = CodeOfChar(line[static_cast<std::size_t>(col - 1)]);
-            if (code > Square) return std::nullopt;  // no tile for 5 to 9
+            if (code > Square) return false;  // no tile for 5 to 9
             out.board(row, col) = code;
             if (code == Ring) ++out.rings;
             if (code == Ball) {
@@ -39,7 +52,19 @@ std::optional<Level> ReadLevel(const LevelBytes& bytes, std::int64_t level) {
             }
         }
         out.lastLine = line;
-    }
+        return true;
+    });
+    if (!read) return std::nullopt;
+    return out;
+}
+
+std::optional<Board> ReadCells(const LevelBytes& bytes, std::int64_t level) {
+    Board out;
+    const bool read = ReadRows(bytes, level, [&out](int row, const std::array<char, kRowLength>& line) {
+        for (int col = 1; col <= kCols; ++col) out(row, col) = CodeOfChar(line[static_cast<std::size_t>(col - 1)]);
+        return true;
+    });
+    if (!read) return std::nullopt;
     return out;
 }
 

@@ -50,4 +50,9 @@ struct Level {
 // that begins at or past the end of the file, a digit 5 to 9, a read error.
 std::optional<Level> ReadLevel(const LevelBytes& bytes, std::int64_t level);
 
+// The cells of level `level` read the same way, the digits 5 to 9 kept as their codes: what an
+// editor shows of a level that the game would refuse. Nothing when there is no such record or a
+// read fails.
+std::optional<Board> ReadCells(const LevelBytes& bytes, std::int64_t level);
+
 }  // namespace kelo
