@@ -21,6 +21,7 @@ LiveFigures FiguresOf(const Board& cells, const AnalyseOptions& options) {
     // A first slide loses when the level after it has no solution left.
     SolveOptions so;
     so.maxStates = options.maxStates;
+    so.cancel = options.cancel;
     for (int piece : {kBallPiece, kSquarePiece}) {
         for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
             const Move move{piece, d};
@@ -33,6 +34,7 @@ LiveFigures FiguresOf(const Board& cells, const AnalyseOptions& options) {
 
 AnalysisWorker::AnalysisWorker(AnalyseOptions options, QObject* parent) : QThread(parent), options_(std::move(options)) {
     qRegisterMetaType<LiveFigures>();
+    options_.cancel = &cancel_;
     start(QThread::LowPriority);
 }
 
@@ -42,6 +44,7 @@ AnalysisWorker::~AnalysisWorker() {
         stopping_ = true;
         waiting_.reset();
     }
+    cancel_ = true;
     wake_.notify_all();
     wait();
 }
@@ -51,6 +54,8 @@ void AnalysisWorker::Ask(std::uint64_t generation, const Board& cells) {
     {
         std::lock_guard lock(mutex_);
         waiting_.emplace(generation, cells);
+        // The board under analysis is stale now: its analysis stops at its next check.
+        if (working_) cancel_ = true;
     }
     wake_.notify_all();
 }
@@ -71,6 +76,7 @@ void AnalysisWorker::run() {
             job = *waiting_;
             waiting_.reset();
             working_ = true;
+            cancel_ = false;
         }
         LiveFigures figures = FiguresOf(job.second, options_);
         // A board changed meanwhile: its figures would only flicker past.
@@ -105,9 +111,11 @@ void ListFiguresWorker::Forget() {
 }
 
 void ListFiguresWorker::run() {
+    // The list wants the par and the verdict: the look-ahead players are left to the panel.
     AnalyseOptions options;
     options.maxStates = 300'000;
     options.trials = 200;
+    options.look = false;
     for (;;) {
         std::string record;
         {
@@ -132,6 +140,7 @@ QString VerdictInFrench(const std::string& verdict) {
         {"unsolvable", "insoluble"},
         {"too big to analyse", "trop grand pour être analysé"},
         {"not loadable", "refusé par le jeu"},
+        {"cancelled", "interrompu"},
     };
     QStringList out;
     for (const QString& part : QString::fromStdString(verdict).split(QStringLiteral(", "), Qt::SkipEmptyParts)) {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QThread>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -45,7 +46,8 @@ protected:
     void run() override;
 
 private:
-    const AnalyseOptions options_;
+    AnalyseOptions options_;
+    std::atomic<bool> cancel_{false};
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::optional<std::pair<std::uint64_t, Board>> waiting_;

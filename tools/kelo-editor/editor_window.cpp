@@ -42,6 +42,17 @@ QString Arrow(Direction d) {
     return {};
 }
 
+QString StopInFrench(Stop stop) {
+    switch (stop) {
+    case Stop::SquareStopsBall: return QStringLiteral("le carré arrête la balle");
+    case Stop::RingStopsSquare: return QStringLiteral("un anneau arrête le carré");
+    case Stop::BallStopsSquare: return QStringLiteral("la balle arrête le carré");
+    case Stop::Edge: return QStringLiteral("le bord du plateau");
+    case Stop::Wall: return QStringLiteral("un mur");
+    }
+    return {};
+}
+
 QString MoveText(const Move& m) {
     return (m.piece == kBallPiece ? QStringLiteral("balle ") : QStringLiteral("carré ")) + Arrow(m.direction);
 }
@@ -120,9 +131,10 @@ void EditorWindow::BuildDocks() {
 
     auto* panel = new QWidget(this);
     auto* form = new QFormLayout(panel);
-    for (const char* name : {"État", "Coups minimum", "Solutions les plus courtes", "Carré nécessaire", "États",
-                             "Impasses", "Premier coup perdant", "Joueur au hasard", "Murs inutiles", "Verdict",
-                             "Solution"}) {
+    for (const char* name : {"État", "Coups minimum", "Solutions les plus courtes", "Carré nécessaire",
+                             "Arrêts utilisés", "Arrêts imposés", "États", "Impasses", "Premier coup perdant",
+                             "Piège tardif", "Regard", "Joueur à deux coups", "Joueur au hasard", "Murs inutiles",
+                             "Verdict", "Solution"}) {
         auto* label = new QLabel(QStringLiteral("—"), panel);
         label->setWordWrap(true);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -518,6 +530,7 @@ void EditorWindow::ShowFigures() {
     case Analysis::Status::TooBig:
         set("État", QStringLiteral("trop grand pour être analysé (plus de %1 états)").arg(a.states));
         return;
+    case Analysis::Status::Cancelled: return;
     case Analysis::Status::Unsolvable: set("État", QStringLiteral("insoluble")); break;
     case Analysis::Status::Solved: set("État", QStringLiteral("soluble")); break;
     }
@@ -533,6 +546,20 @@ void EditorWindow::ShowFigures() {
     for (const Move& m : figures_->losingFirstMoves) losing << MoveText(m);
     set("Premier coup perdant", losing.isEmpty() ? QStringLiteral("aucun") : losing.join(QStringLiteral(", ")));
     set("Murs inutiles", QStringLiteral("%1 sur %2").arg(a.inertWalls.size()).arg(a.interiorWalls));
+    QStringList used, forced;
+    for (int k = 0; k < kStopKinds; ++k) {
+        const StopUse& stop = a.stops[static_cast<std::size_t>(k)];
+        const QString name = StopInFrench(static_cast<Stop>(k));
+        if (stop.used) used << name + (stop.always ? QStringLiteral(" (toujours)") : QString());
+        if (stop.used && stop.Forced()) forced << name;
+        else if (stop.used) forced << QStringLiteral("sans « %1 » : par %2").arg(name).arg(stop.parWithout);
+    }
+    set("Arrêts utilisés", used.isEmpty() ? QStringLiteral("aucun") : used.join(QStringLiteral(", ")));
+    set("Arrêts imposés", forced.isEmpty() ? QStringLiteral("aucun") : forced.join(QStringLiteral(", ")));
+    if (a.look >= 0)
+        set("Regard", a.look >= kLookOver ? QStringLiteral("plus de %1 coups").arg(kMaxLook) : QStringLiteral("%1 coup(s)").arg(a.look));
+    if (a.twoAheadWinRate >= 0) set("Joueur à deux coups", QStringLiteral("%1 % de parties gagnées").arg(100 * a.twoAheadWinRate, 0, 'f', 1));
+    set("Piège tardif", a.lateTrap > 0 ? QStringLiteral("le coup %1 de la solution peut perdre").arg(a.lateTrap) : QStringLiteral("aucun"));
     QStringList moves;
     for (const Step& s : a.solution) moves << MoveText(s.move);
     set("Solution", moves.join(QStringLiteral(", ")));
