@@ -9,7 +9,7 @@ packages=(
   # The level tool's contact sheet, written a band at a time.
   libpng-dev
   qt6-qpa-plugins qt6-translations-l10n
-  libcanberra0 libcanberra-pulse
+  libcanberra0 libcanberra-pulse libcanberra-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
@@ -18,7 +18,7 @@ packages=(
   qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   strace valgrind jq
   desktop-file-utils appstream dpkg-dev binutils lintian man-db
-  libx11-dev
+  libx11-dev libxtst-dev
 )
 
 missing=()
