@@ -136,7 +136,7 @@ QString VerdictInFrench(const std::string& verdict) {
         {"good", "bon"},
         {"mashable", "se gagne au hasard"},
         {"no way to fail", "impossible d'échouer"},
-        {"inert walls", "murs inutiles"},
+        {"idle walls", "murs inutiles"},
         {"unsolvable", "insoluble"},
         {"too big to analyse", "trop grand pour être analysé"},
         {"not loadable", "refusé par le jeu"},

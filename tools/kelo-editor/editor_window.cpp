@@ -545,7 +545,7 @@ void EditorWindow::ShowFigures() {
     QStringList losing;
     for (const Move& m : figures_->losingFirstMoves) losing << MoveText(m);
     set("Premier coup perdant", losing.isEmpty() ? QStringLiteral("aucun") : losing.join(QStringLiteral(", ")));
-    set("Murs inutiles", QStringLiteral("%1 sur %2").arg(a.inertWalls.size()).arg(a.interiorWalls));
+    set("Murs inutiles", QStringLiteral("%1 sur %2").arg(a.idleWalls.size()).arg(a.interiorWalls));
     QStringList used, forced;
     for (int k = 0; k < kStopKinds; ++k) {
         const StopUse& stop = a.stops[static_cast<std::size_t>(k)];
@@ -577,7 +577,7 @@ void EditorWindow::UpdateOverlay() {
     stepLabel_->clear();
     if (figures_ && current_ >= 0) {
         const Analysis& a = figures_->analysis;
-        if (action(QStringLiteral("murs-inutiles"))->isChecked()) overlay.idleWalls = a.inertWalls;
+        if (action(QStringLiteral("murs-inutiles"))->isChecked()) overlay.idleWalls = a.idleWalls;
         const auto level = model_->document().Loaded(current_);
         if (level && action(QStringLiteral("coups-perdants"))->isChecked() && step_ < 0) {
             for (const Move& m : figures_->losingFirstMoves) {
