@@ -17,6 +17,8 @@ packages=(
   # Only for the benchmark's comparison of sound paths (QSoundEffect beside libcanberra).
   qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   strace valgrind jq
+  # The mutation run, scripts/mutate.py.
+  python3 ccache
   desktop-file-utils appstream dpkg-dev binutils lintian man-db
   libx11-dev libxtst-dev
 )
