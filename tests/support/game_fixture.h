@@ -42,6 +42,8 @@ protected:
     void Keys(const std::string& keys) { std::for_each(keys.begin(), keys.end(), [this](char c) { Key(KeyOf(c)); }); }
     std::uint8_t Cell(int row, int col) const { return form->Board(row, col); }
     int Moves() const { return form->MoveCount; }
+    std::pair<int, int> BallAt() const { return {form->PieceRow[kBallPiece], form->PieceCol[kBallPiece]}; }
+    std::pair<int, int> SquareAt() const { return {form->PieceRow[kSquarePiece], form->PieceCol[kSquarePiece]}; }
     // The calls since the last clear, a word each: p<picture>@<row>,<col>, r refresh, w the pause
     // of a frame, f the move count, ding, end, box, and ? for anything else.
     std::string Log() const {

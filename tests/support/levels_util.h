@@ -53,9 +53,13 @@ public:
     TempFolder() {
         static int n = 0;
         path_ = std::filesystem::temp_directory_path() / ("kelo-test-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
-        std::filesystem::remove_all(path_), std::filesystem::create_directories(path_);
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
     }
-    ~TempFolder() { std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec_), std::filesystem::remove_all(path_, ec_); }
+    ~TempFolder() {
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec_);
+        std::filesystem::remove_all(path_, ec_);
+    }
     const std::filesystem::path& path() const { return path_; }
     void Write(const std::string& name, const std::string& bytes) const { std::ofstream(path_ / name, std::ios::binary) << bytes; }
 
@@ -65,3 +69,15 @@ private:
 };
 
 }  // namespace kelo::test
+
+namespace kelo {
+
+// A board in a failure message: its nine rows of digits, as a level file holds them.
+inline void PrintTo(const Board& board, std::ostream* out) {
+    for (int row = 1; row <= kRows; ++row) {
+        *out << "\n";
+        for (int col = 1; col <= kCols; ++col) *out << static_cast<char>('0' + board(row, col));
+    }
+}
+
+}  // namespace kelo
