@@ -39,46 +39,105 @@ protected:
     }
 };
 
-// The record arithmetic up to the largest level number, the levels going round past the last
-// record (whole or without its empty line) or below 1, and a record with a digit that has no tile
-// (5 to 9, first, inside or last byte) giving level 1, or an empty board when level 1 has one.
-TEST_F(LevelFileTest, EachAskedLevelLoadsItsRecordOrLevelOne) {
-    const std::string four = File(4), cut = four.substr(0, four.size() - 2);
-    std::string bad1 = Numbered(1).replace(20, 1, "7"), big;
-    for (int n = 1; n < INT16_MAX; ++n) big += Numbered(1);
-    std::vector<std::tuple<std::string, int, int, int>> table = {  // file, level asked, level loaded, rings
-        {four, 2, 2, 2}, {four, 4, 4, 4}, {four, 5, 1, 1}, {four, 1000, 1, 1}, {four, INT16_MAX, 1, 1},
-        {four, 0, 1, 1}, {four, -1, 1, 1}, {four, INT16_MIN, 1, 1}, {cut, 4, 4, 4}, {cut, 5, 1, 1},
-        {bad1 + Numbered(2), 2, 2, 2}, {bad1 + Numbered(2), 1, 1, 0}, {bad1 + Numbered(2) + bad1, 3, 1, 0},
-        {big + Numbered(9), INT16_MAX, INT16_MAX, 9},
-    };
-    for (char digit = '5'; digit <= '9'; ++digit) {
-        for (int at : {0, 77, 159}) table.emplace_back(File(2) + Numbered(3).replace(at, 1, 1, digit), 3, 1, 1);
-    }
-    for (const auto& [file, asked, level, rings] : table) {
-        SCOPED_TRACE(std::to_string(asked) + " of " + std::to_string(file.size()) + " bytes");
-        Load(file, static_cast<std::int16_t>(asked));
-        Expect(level, rings, rings == 0 ? 0 : 46);
+TEST_F(LevelFileTest, EachLevelLoadsItsOwnRecord) {
+    Load(File(4), 2);
+    Expect(2, 2, 46);
+    Load(File(4), 4);
+    Expect(4, 4, 46);
+}
+
+TEST_F(LevelFileTest, TheLastRecordLoadsWithoutItsEmptyLine) {
+    const std::string four = File(4);
+    Load(four.substr(0, four.size() - 2), 4);
+    Expect(4, 4, 46);
+}
+
+TEST_F(LevelFileTest, ALevelPastTheLastRecordGivesLevelOne) {
+    for (int asked : {5, 1000, INT16_MAX}) {
+        Load(File(4), static_cast<std::int16_t>(asked));
+        Expect(1, 1, 46);
     }
 }
 
-// Bytes that are not digits are floor; of two balls the last read is the piece; a level without
-// pieces leaves their places alone; a reload selects the ball again and restarts the clock.
-TEST_F(LevelFileTest, CellsAndPiecesFollowTheReadingOrder) {
-    const std::string odd = " a-+.\t\x01\x7f\xff\x80" + std::string("\0", 1) + "xyz\r", z(16, '0');
-    Load(Record({odd + "3", "32" + z.substr(2), "4" + z.substr(1), z, z, z, z, z, z}));
-    for (int col = 1; col <= 15; ++col) EXPECT_EQ(Cell(1, col), Empty) << col;
-    EXPECT_EQ(Cell(1, 16), Ball);
-    const auto at = [&](int piece) { return std::pair<int, int>(form->PieceRow[piece], form->PieceCol[piece]); };
-    EXPECT_EQ(at(1), std::pair(2, 1));
-    EXPECT_EQ(at(2), std::pair(3, 1));
-    Key(32);
-    platform->now += 5000;
-    folder.Write("levels.txt", Record({"2" + z.substr(1)}));
+TEST_F(LevelFileTest, ALevelBelowOneGivesLevelOne) {
+    for (int asked : {0, -1, INT16_MIN}) {
+        Load(File(4), static_cast<std::int16_t>(asked));
+        Expect(1, 1, 46);
+    }
+}
+
+// The record's offset must not overflow: 32,766 records come before the last level.
+TEST_F(LevelFileTest, TheLargestLevelNumberLoadsItsRecord) {
+    std::string file;
+    for (int n = 1; n < INT16_MAX; ++n) file += Numbered(1);
+    Load(file + Numbered(9), INT16_MAX);
+    Expect(INT16_MAX, 9, 46);
+}
+
+// A digit 5 to 9, the first, a middle or the last byte of a record, has no tile.
+TEST(LevelReader, ADigitWithoutATileIsNoLevel) {
+    for (char digit = '5'; digit <= '9'; ++digit) {
+        for (int at : {0, 77, 159}) EXPECT_FALSE(ReadLevel(MemoryBytes(Numbered(3).replace(at, 1, 1, digit)), 1)) << digit << at;
+    }
+}
+
+TEST_F(LevelFileTest, ALevelWithADigitWithoutATileGivesLevelOne) {
+    Load(File(2) + Numbered(3).replace(77, 1, "7"), 3);
+    Expect(1, 1, 46);
+}
+
+TEST_F(LevelFileTest, ALevelOneWithADigitWithoutATileGivesAnEmptyBoard) {
+    const std::string bad = Numbered(1).replace(20, 1, "7");
+    Load(bad + Numbered(2) + bad, 3);
+    Expect(1, 0, 0);
+}
+
+TEST(LevelReader, BytesThatAreNoDigitsAreFloor) {
+    const std::string odd = " a-+.\t\x01\x7f\xff\x80" + std::string("\0", 1) + "xyz\r3";
+    const std::string floor(16, '0');
+    const Board board = ReadLevel(MemoryBytes(Record({odd, floor, floor, floor, floor, floor, floor, floor, floor})), 1)->board;
+    EXPECT_EQ(board, BoardOf(Record({"0000000000000003", floor, floor, floor, floor, floor, floor, floor, floor})));
+}
+
+// Rows that begin past the end of the bytes are floor, even where the memory goes on.
+TEST(LevelReader, RowsPastTheEndOfTheBytesAreFloor) {
+    const std::string walls(16, '1');
+    const std::string file = Record({walls, walls, walls, walls, walls, walls, walls, walls, walls});
+    const std::string floor(16, '0');
+    const auto level = ReadLevel(MemoryBytes(std::string_view(file).substr(0, 100)), 1);
+    ASSERT_TRUE(level);
+    EXPECT_EQ(level->board, BoardOf(Record({walls, walls, walls, walls, walls, "1111111111000000", floor, floor, floor})));
+}
+
+TEST_F(LevelFileTest, TheLineBufferHoldsRowNineAfterALoad) {
+    const std::string floor(16, '0');
+    Load(Record({"3000000000000000", floor, floor, floor, floor, floor, floor, floor, "0123401234012340"}));
+    EXPECT_EQ(std::string(form->LineBuffer.data(), 16), "0123401234012340");
+}
+
+TEST_F(LevelFileTest, OfTwoBallsTheLastReadIsThePiece) {
+    Load(Walled({"00000000000003", "3"}));
+    EXPECT_EQ(BallAt(), std::pair(3, 2));
+}
+
+TEST_F(LevelFileTest, ALevelWithoutPiecesLeavesTheirPlacesAlone) {
+    Load(Walled({"3", "4"}) + Walled({"2"}));
+    Go(2);
+    EXPECT_EQ(BallAt(), std::pair(2, 2));
+    EXPECT_EQ(SquareAt(), std::pair(3, 2));
+}
+
+TEST_F(LevelFileTest, AReloadSelectsTheBallAgain) {
+    Load(Walled({"3", "4"}));
+    Key(kKeySpace);
     Go(1);
-    Expect(1, 1, 0);
-    EXPECT_EQ(at(1), std::pair(2, 1));
-    EXPECT_EQ(form->Selected, 1);
+    EXPECT_EQ(form->Selected, kBallPiece);
+}
+
+TEST_F(LevelFileTest, AReloadRestartsTheClock) {
+    Load(Walled({"3", "4"}));
+    platform->now += 5000;
+    Go(1);
     EXPECT_EQ(form->LoadTime, platform->now);
 }
 
@@ -111,11 +170,19 @@ TEST_F(LevelFileTest, EveryFaultOfTheFileGivesLevelOneOrAnEmptyBoard) {
         {"directory", [](auto& f) { fs::create_directory(f); }, replace, 0, 2, 2, 46},
         {"fifo", [](auto& f) { ::mkfifo(f.c_str(), 0644); }, replace, 0, 2, 2, 46},
         {"device", [](auto& f) { fs::create_symlink("/dev/zero", f); }, replace, 0, 2, 2, 46},
-        {"unreadable", [&](auto& f) { good(f), fs::permissions(f, fs::perms::none); },
+        {"unreadable",
+         [&](auto& f) {
+             good(f);
+             fs::permissions(f, fs::perms::none);
+         },
          [](auto& f) { fs::permissions(f, fs::perms::owner_read); }, 0, 2, 2, 46},
         {"rewritten in place", good,
          [](auto& f) { std::fstream(f, std::ios::in | std::ios::out).seekp(164) << Numbered(7); }, 3, 2, 7, 46},
-        {"renamed over", good, [](auto& f) { std::ofstream(f.string() + "~"), fs::rename(f.string() + "~", f); },
+        {"renamed over", good,
+         [](auto& f) {
+             std::ofstream(f.string() + "~").close();
+             fs::rename(f.string() + "~", f);
+         },
          3, 2, 2, 46},  // the game goes on with the file it holds
         {"cut to one record", good, resize(164), 3, 1, 1, 46},
         {"cut inside a record", good, resize(100), 3, 1, 1, 25},  // the rows cut off are floor
