@@ -46,94 +46,182 @@ protected:
     std::string levels;
 };
 
-// The answer read as a number and loaded, a missing level giving level 1; a cancelled answer or
-// one outside every level number leaves the level as it was, moves and all.
-TEST_F(CommandsTest, GoToLevelLoadsTheNumberAnswered) {
-    const std::pair<const char*, int> table[] = {{"4", 4}, {"&HA", 10}, {"0", 1}, {"-1", 1}, {"13", 1},
-                                                 {"abc", 1}, {"", 6}, {"40000", 6}};
-    for (const auto& [answer, level] : table) {
+// Level 6 loaded and one move played, then the go-to box answered.
+class GoToTest : public CommandsTest {
+protected:
+    void Answer(const std::string& answer) {
         Load(levels, 6);
-        Key(39);
+        Key(kKeyRight);
         platform->calls.clear();
         platform->answers.push_back(answer);
         Aller_Click(*form);
-        EXPECT_EQ(form->Level, level) << answer;
-        EXPECT_EQ(form->RingsLeft, level) << answer;
-        EXPECT_EQ(form->MoveCount, level == 6 ? 1 : 0) << answer;
     }
+};
+
+TEST_F(GoToTest, LoadsTheLevelAnswered) {
+    Answer("4");
+    EXPECT_EQ(form->Level, 4);
+    EXPECT_EQ(form->RingsLeft, 4);
+    EXPECT_EQ(form->MoveCount, 0);
+}
+
+TEST_F(GoToTest, AsksWithItsPromptAndTitle) {
+    Answer("4");
     EXPECT_EQ(platform->calls.at(0).text, "Aller au niveau :");
     EXPECT_EQ(platform->calls.at(0).title, "Kelo...");
 }
 
-// Next goes round after the last record and after the largest level number; again puts the level
-// back as it was loaded; new game is level 1; quit ends at once.
-TEST_F(CommandsTest, NextAgainNewAndQuit) {
-    for (int from : {1, 12, INT16_MAX}) {
-        form->Level = static_cast<std::int16_t>(from);
-        Suivant_Click(*form);
-        EXPECT_EQ(form->Level, from == 1 ? 2 : 1);
-        EXPECT_EQ(form->RingsLeft, form->Level);
+TEST_F(GoToTest, AMissingLevelGivesLevelOne) {
+    for (const char* answer : {"0", "-1", "13", "abc"}) {
+        Answer(answer);
+        EXPECT_EQ(form->Level, 1) << answer;
+        EXPECT_EQ(form->RingsLeft, 1) << answer;
     }
-    Key(39);
-    Key(32);
-    Recommencer_Click(*form);
+}
+
+TEST_F(GoToTest, ACancelledAnswerLeavesTheLevelAsItWas) {
+    Answer("");
+    EXPECT_EQ(form->Level, 6);
+    EXPECT_EQ(form->MoveCount, 1);
+}
+
+TEST_F(GoToTest, AnAnswerOutsideEveryLevelNumberLeavesTheLevelAsItWas) {
+    Answer("40000");
+    EXPECT_EQ(form->Level, 6);
+    EXPECT_EQ(form->MoveCount, 1);
+}
+
+TEST_F(CommandsTest, NextLoadsTheFollowingLevel) {
+    Suivant_Click(*form);
+    EXPECT_EQ(form->Level, 2);
+    EXPECT_EQ(form->RingsLeft, 2);
+}
+
+TEST_F(CommandsTest, NextGoesRoundAfterTheLastRecord) {
+    form->Level = 12;
+    Suivant_Click(*form);
     EXPECT_EQ(form->Level, 1);
-    EXPECT_EQ(std::tuple(form->MoveCount, form->Selected, form->PieceCol[1]), std::tuple(0, 1, 2));
-    form->Level = 5;
+    EXPECT_EQ(form->RingsLeft, 1);
+}
+
+TEST_F(CommandsTest, NextGoesRoundAfterTheLargestLevelNumber) {
+    form->Level = INT16_MAX;
+    Suivant_Click(*form);
+    EXPECT_EQ(form->Level, 1);
+}
+
+TEST_F(CommandsTest, AgainPutsTheLevelBackAsItWasLoaded) {
+    Load(levels, 3);
+    Key(kKeyRight);
+    Key(kKeySpace);
+    Recommencer_Click(*form);
+    EXPECT_EQ(form->Level, 3);
+    EXPECT_EQ(form->MoveCount, 0);
+    EXPECT_EQ(form->Selected, kBallPiece);
+    EXPECT_EQ(BallAt(), std::pair(2, 2));
+}
+
+TEST_F(CommandsTest, NewGameLoadsLevelOne) {
+    Load(levels, 5);
     Nouveau_Click(*form);
     EXPECT_EQ(form->Level, 1);
+    EXPECT_EQ(form->RingsLeft, 1);
+}
+
+TEST_F(CommandsTest, QuitEndsTheGame) {
     Quitter_Click(*form);
     EXPECT_EQ(platform->calls.back().kind, Call::End);
 }
 
-// The help and about texts, with the window's line break, once each; each box comes after its
-// sound, which the Son check mark turns off; neither box changes the game. Animation off: no
-// slide is shown.
-TEST_F(CommandsTest, HelpAboutAndTheToggles) {
+TEST_F(CommandsTest, AnimationFlipsItsCheckMark) {
     Animation_Click(*form);
+    EXPECT_FALSE(platform->checked[Setting::Animation]);
+    Animation_Click(*form);
+    EXPECT_TRUE(platform->checked[Setting::Animation]);
+}
+
+TEST_F(CommandsTest, SoundFlipsItsCheckMark) {
     Son_Click(*form);
-    EXPECT_FALSE(platform->checked[Setting::Animation] || platform->checked[Setting::Son]);
-    Key(39);
-    const auto before = form->Board;
+    EXPECT_FALSE(platform->checked[Setting::Son]);
+    Son_Click(*form);
+    EXPECT_TRUE(platform->checked[Setting::Son]);
+}
+
+TEST_F(CommandsTest, WithoutAnimationASlideShowsNoFrame) {
+    Animation_Click(*form);
+    Key(kKeyRight);
+    EXPECT_EQ(platform->Count(Call::Refresh), 0);
+}
+
+TEST_F(CommandsTest, HelpShowsTheRulesWithTheWindowsLineBreak) {
     Comment_Click(*form);
-    EXPECT_EQ(platform->Count(Call::Refresh) + platform->Count(Call::Sound), 0);
-    Animation_Click(*form);
-    Son_Click(*form);
-    Apropos_Click(*form);
-    ASSERT_EQ(platform->boxes.size(), 2u);
+    ASSERT_EQ(platform->boxes.size(), 1u);
     EXPECT_EQ(platform->boxes[0].first,
               "La balle doit ramasser tous les anneaux.\r\nLe carré est une sorte de mur mobile.\r\n"
               "La balle et le carré se déplacent jusqu'à rencontrer un mur.\r\n"
               "On passe de l'un à l'autre en appuyant sur [ESPACE].\r\n"
               "On les déplace à l'aide des flèches de direction.");
     EXPECT_EQ(platform->boxes[0].second, "Pour jouer à Kelo...");
-    EXPECT_EQ(platform->boxes[1].first,
-              "Programmation : Tolv\r\nGraphismes : Tolv\r\nIdées : Pas moi\r\n\r\nJuin, Juillet 2000");
-    EXPECT_EQ(platform->boxes[1].second, "Infos inutiles sur Kelo...");
-    EXPECT_EQ(form->Board, before);
-    EXPECT_EQ(form->MoveCount, 1);
-    EXPECT_EQ(platform->calls.end()[-2].text, folder.path().string() + "/End.wav");  // the sound, then the box
-    Key(37);
-    EXPECT_GT(platform->Count(Call::Refresh), 0);
 }
 
-// The launch sets the line break, checks Animation and starts a new game; every menu item but a
-// separator runs a command, and an item with a check mark flips its own setting.
-TEST_F(CommandsTest, LaunchAndMenuBarWireTheCommands) {
-    platform->checked[Setting::Animation] = false;
-    form->Level = 9;
+TEST_F(CommandsTest, AboutShowsWhoMadeTheGame) {
+    Apropos_Click(*form);
+    ASSERT_EQ(platform->boxes.size(), 1u);
+    EXPECT_EQ(platform->boxes[0].first, "Programmation : Tolv\r\nGraphismes : Tolv\r\nIdées : Pas moi\r\n\r\nJuin, Juillet 2000");
+    EXPECT_EQ(platform->boxes[0].second, "Infos inutiles sur Kelo...");
+}
+
+TEST_F(CommandsTest, AnInfoBoxComesAfterItsSound) {
+    Apropos_Click(*form);
+    ASSERT_EQ(platform->calls.size(), 2u);
+    EXPECT_EQ(platform->calls[0].text, folder.path().string() + "/End.wav");
+    EXPECT_EQ(platform->calls[1].kind, Call::Box);
+}
+
+TEST_F(CommandsTest, WithoutSoundAnInfoBoxPlaysNothing) {
+    Son_Click(*form);
+    Comment_Click(*form);
+    EXPECT_EQ(platform->Count(Call::Sound), 0);
+    EXPECT_EQ(platform->boxes.size(), 1u);
+}
+
+TEST_F(CommandsTest, AnInfoBoxLeavesTheGameAsItWas) {
+    Key(kKeyRight);
+    const Board before = form->Board;
+    Comment_Click(*form);
+    Apropos_Click(*form);
+    EXPECT_EQ(form->Board, before);
+    EXPECT_EQ(form->MoveCount, 1);
+}
+
+TEST_F(CommandsTest, TheLaunchSetsTheWindowsLineBreak) {
     form->CrLf.clear();
     Form_Load(*form);
     EXPECT_EQ(form->CrLf, "\r\n");
+}
+
+TEST_F(CommandsTest, TheLaunchChecksAnimationAndStartsANewGame) {
+    platform->checked[Setting::Animation] = false;
+    form->Level = 9;
+    Form_Load(*form);
     EXPECT_TRUE(platform->checked[Setting::Animation]);
     EXPECT_EQ(form->Level, 1);
+}
+
+TEST(MenuBar, EveryItemButASeparatorHasAHandler) {
+    for (const Menu& m : MenuBar()) {
+        for (const MenuItem& i : m.items) EXPECT_EQ(i.caption == "-", i.handler == nullptr) << i.name;
+    }
+}
+
+TEST_F(CommandsTest, ACheckMarkedItemFlipsItsOwnSetting) {
     for (const Menu& m : MenuBar()) {
         for (const MenuItem& i : m.items) {
-            EXPECT_EQ(i.caption == "-", i.handler == nullptr) << i.name;
-            if (i.checkMark) i.handler(*form);
+            if (!i.checkMark) continue;
+            i.handler(*form);
+            EXPECT_FALSE(platform->checked[*i.checkMark]) << i.name;
         }
     }
-    EXPECT_FALSE(platform->checked[Setting::Animation] || platform->checked[Setting::Son]);  // both were on
 }
 
 }  // namespace
