@@ -7,8 +7,10 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QInputDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPainter>
+#include <QTranslator>
 #include <QWidget>
 #include <chrono>
 #include <cstdlib>
@@ -20,6 +22,20 @@ QString ForDisplay(const std::string& text) {
     QString s = QString::fromStdString(text);
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return s;
+}
+
+// Qt's own texts, such as the standard buttons, in French whatever the user's language. Only the
+// boxes show them, so they are read when the first box opens rather than at launch.
+void LoadQtFrenchOnce() {
+    static bool tried = false;
+    if (tried) return;
+    tried = true;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    } else {
+        delete translator;
+    }
 }
 
 QtPlatform::QtPlatform(QWidget* window, QWidget* surfaceWidget, QGroupBox* frame, QImage* surface,
@@ -38,10 +54,17 @@ void QtPlatform::PaintPicture(int picture, int x, int y) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(x, y, tiles_[picture]);
     }
-    surfaceWidget_->update(x, y, tiles_[picture].width(), tiles_[picture].height());
+    const QRect drawn(x, y, tiles_[picture].width(), tiles_[picture].height());
+    surfaceWidget_->update(drawn);
+    unshown_ += drawn;
 }
 
-void QtPlatform::Refresh() { surfaceWidget_->repaint(); }
+void QtPlatform::Refresh() {
+    // Only what was drawn since the last refresh: an animation frame is two cells, not the
+    // whole area with the frame's caption.
+    surfaceWidget_->repaint(unshown_);
+    unshown_ = QRegion();
+}
 
 void QtPlatform::Line(int x1, int y1, int x2, int y2, std::uint32_t colour) {
     const QRgb rgb = 0xFF000000u | colour;
@@ -56,12 +79,17 @@ void QtPlatform::Line(int x1, int y1, int x2, int y2, std::uint32_t colour) {
         if (e2 >= dy) { err += dy; x += sx; }
         if (e2 <= dx) { err += dx; y += sy; }
     }
-    surfaceWidget_->update(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))));
+    const QRect drawn(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
+    surfaceWidget_->update(drawn);
+    unshown_ += drawn;
 }
 
 void QtPlatform::SetCaption(const std::string& text) { window_->setWindowTitle(QString::fromStdString(text)); }
 
-void QtPlatform::SetFrameCaption(const std::string& text) { frame_->setTitle(QString::fromStdString(text)); }
+void QtPlatform::SetFrameCaption(const std::string& text) {
+    frame_->setTitle(QString::fromStdString(text));
+    unshown_ += frame_->geometry();
+}
 
 bool QtPlatform::Checked(Setting setting) {
     const auto it = actions_.find(setting);
@@ -81,11 +109,13 @@ void QtPlatform::PlaySound(const std::string& path, int flags) {
 }
 
 void QtPlatform::MsgBox(const std::string& text, const std::string& title) {
+    LoadQtFrenchOnce();
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), ForDisplay(text), QMessageBox::Ok, window_);
     box.exec();
 }
 
 std::string QtPlatform::InputBox(const std::string& prompt, const std::string& title) {
+    LoadQtFrenchOnce();
     QInputDialog dialog(window_);
     dialog.setWindowTitle(QString::fromStdString(title));
     dialog.setLabelText(QString::fromStdString(prompt));

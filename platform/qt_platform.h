@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPointer>
+#include <QRegion>
 #include <array>
 #include <chrono>
 #include <map>
@@ -52,6 +53,8 @@ private:
     QWidget* surfaceWidget_;
     QGroupBox* frame_;
     QImage* surface_;
+    // What was drawn since the last Refresh.
+    QRegion unshown_;
     std::array<QImage, 5> tiles_;
     std::map<Setting, QPointer<QAction>> actions_;
     std::map<Setting, bool> flags_{{Setting::Animation, true}, {Setting::Son, true}};
@@ -60,6 +63,9 @@ private:
     bool ending_ = false;
     std::chrono::steady_clock::time_point lastPauseEnd_{};
 };
+
+// Loads Qt's French texts once; every box calls it before it is made.
+void LoadQtFrenchOnce();
 
 // Message texts carry CR LF; Qt's labels break lines on LF alone.
 QString ForDisplay(const std::string& text);

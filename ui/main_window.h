@@ -11,7 +11,6 @@
 #include "platform/qt_platform.h"
 
 class QAction;
-class QCoreApplication;
 class QGroupBox;
 
 namespace kelo {
@@ -64,9 +63,6 @@ private:
 // Before the application is made, since Qt reads QT_SCALE_FACTOR then: a factor the window
 // cannot honour is replaced by 1.
 void KeepScaleHonourable();
-
-// Qt's own texts, such as the standard buttons, in French whatever the user's language.
-void LoadQtFrench(QCoreApplication& app);
 
 // The largest font that shows the longest move count whole in the frame's 161 pixels.
 QFont FrameFont(const QFont& base);
