@@ -10,7 +10,7 @@ DEB_FLAGS = $(shell command -v dpkg-buildflags >/dev/null && export DEB_BUILD_MA
 	echo CXXFLAGS=\"$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)\" \
 	     LDFLAGS=\"$$(dpkg-buildflags --get LDFLAGS)\")
 
-.PHONY: all deps configure build run test sanitize fuzz bench mutate package levels-doc clean
+.PHONY: all deps configure build run test sanitize fuzz bench mutate package levels-doc levels-standard clean
 
 all: build
 
@@ -69,6 +69,10 @@ bench: configure
 	./$(BUILD)/bench/kelo_bench --benchmark_filter=-Stress
 
 # The level set's page, docs/levels.md, and its pictures, from levels.txt and docs/levels-notes.txt.
+# The level set against its standard: each rule, its value, PASS or FAIL.
+levels-standard: build
+	./$(BUILD)/kelo-levels analyse levels.txt --standard
+
 levels-doc: build
 	bash scripts/levels-doc.sh $(BUILD)/kelo-levels levels.txt docs/levels-notes.txt docs
 

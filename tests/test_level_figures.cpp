@@ -7,6 +7,7 @@
 
 #include "support/levels_util.h"
 #include "tools/kelo-levels/analyse.h"
+#include "tools/kelo-levels/standard.h"
 
 namespace kelo::test {
 namespace {
@@ -138,6 +139,31 @@ TEST(Walls, APostWithNoWallBesideItStandsAlone) { EXPECT_EQ(Analyse(*LevelPuzzle
 // The shaft level: the ball stands on 5 cells (foot, both ends of the shaft, under the ring, the
 // ring's cell), the square on its own.
 TEST(Walls, TheFloorThePiecesCanReach) { EXPECT_EQ(AnalyseRows(kShaft).reachableFloor, 6); }
+
+// Level 1: an L of walls in the top left corner; level 2: the same L in the top right corner.
+const std::string kCornerL = Walled({"11", "1", "", "", "", "", "30000200000004"});
+const std::string kMirroredL = Walled({"00000000000011", "00000000000001", "", "", "", "", "30000200000004"});
+
+TEST(NearDuplicates, WallsMirroredAreTheSameWalls) {
+    const auto found = NearDuplicates({LevelPuzzle(kCornerL, 1), LevelPuzzle(kMirroredL, 1)});
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].overlap, 1.0);
+    EXPECT_EQ(found[0].symmetry, "mirrored left to right");
+}
+
+TEST(NearDuplicates, TheSameBoardWithThePiecesMovedIsACopy) {
+    const std::string moved = Walled({"11", "1", "", "", "", "", "04000200000003"});
+    const auto found = NearDuplicates({LevelPuzzle(kCornerL, 1), LevelPuzzle(moved, 1)});
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(found[0].piecesMoved);
+}
+
+// Three walls shared of five: 60 %, not more.
+TEST(NearDuplicates, WallsThatShareSixtyPercentOrLessAreNew) {
+    const std::string five = Walled({"11", "1", "", "", "1", "1", "30000200000004"});
+    const std::string other = Walled({"11", "1", "", "", "", "", "30000000000024"});
+    EXPECT_TRUE(NearDuplicates({LevelPuzzle(five, 1), LevelPuzzle(other, 1)}).empty());
+}
 
 TEST(Cancel, AnAnalysisAskedToStopEndsCancelled) {
     std::atomic<bool> cancel{true};

@@ -198,6 +198,8 @@ TEST(LevelTool, CommandLineReportsAndExitStatus) {
         {"analyse @good.txt", 0, "^level 1: 1 moves, .*\nlevel 2: 1 moves, .*\n$"},
         {"analyse @good.txt --level 1 --max-states 1", 1, "^level 1: .*too big"},
         {"analyse @garbage.txt", 1, "^level 1: not loadable"},
+        // Two levels fall short of the set's standard; its closing line counts the rules.
+        {"analyse @good.txt --standard", 1, "^FAIL  at least 40 levels: 2\n(.*\n)*standard: [0-9]+ passed, [0-9]+ failed\n$"},
         // Generate meets its targets (or says so by its status), and its records are what it analysed.
         {generate + " -o @new.txt", 0, "^level 1: [5-7] moves, "},
         {"check @new.txt", 0, "^2 levels, all sound\n$"},
@@ -219,7 +221,7 @@ TEST(LevelTool, RefusesABadCommandLineBeforeAnyWork) {
     for (const char* words :
          {"", "play @good.txt", "check @good.txt --level 1", "solve @good.txt --level 3", "solve @good.txt --level 0",
           "solve @good.txt --level x", "solve @good.txt --level 99999", "solve @good.txt --max-states 0", "solve @good.txt --frobnicate",
-          "analyse @good.txt --max-states 1e3", "analyse @good.txt --trials 0", "analyse @good.txt --seed x", "analyse @good.txt --level 3",
+          "analyse @good.txt --max-states 1e3", "analyse @good.txt --trials 0", "analyse @good.txt --seed x", "analyse @good.txt --standard --level 1", "analyse @good.txt --level 3",
           "analyse", "analyse @good.txt @good.txt", "render @good.txt", "render @good.txt --level 3 -o @x.png", "generate --moves 5-3",
           "generate --dead-ends maybe", "generate --from @good.txt", "generate --max-random 101", "generate @good.txt"}) {
         const ToolRun run = Tool(folder, words);

@@ -10,6 +10,7 @@
 
 #include "game/level_reader.h"
 #include "tools/kelo-levels/files.h"
+#include "tools/kelo-levels/standard.h"
 
 namespace kelo {
 namespace {
@@ -556,6 +557,7 @@ std::string AnalysisLine(int level, const Analysis& a) {
         if (a.look > 0) s << ", look " << LookText(a.look) << ", two-ahead " << Percent(a.twoAheadWinRate);
         s << ", late trap " << a.lateTrap;
     }
+    for (std::size_t k = 0; k < a.nearDuplicates.size(); ++k) s << (k ? " and " : ", much like level ") << a.nearDuplicates[k];
     s << "; " << a.verdict;
     return s.str();
 }
@@ -589,14 +591,16 @@ std::string AnalysisJson(int level, const Analysis& a) {
               << ", \"par_without\": " << u.parWithout << "}";
         }
         s << "}, \"look\": " << a.look << ", \"two_ahead_win_rate\": " << Fixed(std::max(0.0, a.twoAheadWinRate))
-          << ", \"late_trap\": " << a.lateTrap;
+          << ", \"late_trap\": " << a.lateTrap << ", \"near_duplicates\": [";
+        for (std::size_t k = 0; k < a.nearDuplicates.size(); ++k) s << (k ? ", " : "") << a.nearDuplicates[k];
+        s << "]";
     }
     s << ", \"verdict\": \"" << a.verdict << "\"}";
     return s.str();
 }
 
-int RunAnalyse(std::string_view file, int onlyLevel, bool json, const AnalyseOptions& options, std::ostream& out,
-               std::ostream& err) {
+int RunAnalyse(std::string_view file, int onlyLevel, bool json, bool standard, const AnalyseOptions& options,
+               std::ostream& out, std::ostream& err) {
     const int levels = LevelCount(file.size());
     if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
     std::vector<int> chosen;
@@ -624,6 +628,25 @@ int RunAnalyse(std::string_view file, int onlyLevel, bool json, const AnalyseOpt
         const unsigned threads = std::min<unsigned>(2, std::max(1u, std::thread::hardware_concurrency()));
         for (unsigned t = 1; t < threads && t < chosen.size(); ++t) helpers.emplace_back(work);
         work();
+    }
+    // Near-duplicates are a matter of the whole file, whichever levels are shown.
+    std::vector<std::optional<Puzzle>> all;
+    for (int level = 1; level <= levels; ++level) all.push_back(LevelPuzzle(file, level));
+    const std::vector<NearDuplicate> duplicates = NearDuplicates(all);
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        for (const NearDuplicate& d : duplicates) {
+            if (d.first == chosen[k]) results[k].nearDuplicates.push_back(d.second);
+            if (d.second == chosen[k]) results[k].nearDuplicates.push_back(d.first);
+        }
+    }
+    if (standard) {
+        int passed = 0, failed = 0;
+        for (const RuleResult& r : Standard(all, results, duplicates)) {
+            out << (r.pass ? "PASS  " : "FAIL  ") << r.rule << ": " << r.value << "\n";
+            ++(r.pass ? passed : failed);
+        }
+        out << "standard: " << passed << " passed, " << failed << " failed\n";
+        return failed ? kLevelsProblems : 0;
     }
     bool allSolved = true;
     if (json) out << "[\n";

@@ -88,6 +88,7 @@ struct Analysis {
     std::array<StopUse, kStopKinds> stops{};  // by Stop
     int look = -1;                // smallest k whose k-ahead player wins half its games; kLookOver beyond kMaxLook
     double twoAheadWinRate = -1;  // of the 2-ahead player, within kLookGameMoves slides
+    std::vector<int> nearDuplicates;  // the file's other levels too much like this one (see NearDuplicates)
     int lateTrap = 0;             // the latest slide of a shortest solution that can lose the level; 0: none
     std::string verdict;
 
@@ -110,8 +111,9 @@ Analysis Analyse(const Puzzle& puzzle, const AnalyseOptions& options = {});
 std::optional<Puzzle> LevelPuzzle(std::string_view file, int level);
 
 // `kelo-levels analyse`: one line (or one JSON object) per level; the exit status.
-int RunAnalyse(std::string_view file, int onlyLevel, bool json, const AnalyseOptions& options, std::ostream& out,
-               std::ostream& err);
+// With `standard`, the set's standard instead: each rule, its value, PASS or FAIL (exit 1 when one fails).
+int RunAnalyse(std::string_view file, int onlyLevel, bool json, bool standard, const AnalyseOptions& options,
+               std::ostream& out, std::ostream& err);
 
 std::string AnalysisLine(int level, const Analysis& a);
 std::string LookText(int look);  // "7", "over 24"

@@ -33,6 +33,7 @@ constexpr const char* kUsage =
     "usage: kelo-levels check FILE\n"
     "       kelo-levels solve FILE [--level N] [--max-states N]\n"
     "       kelo-levels analyse FILE [--level N] [--json] [--max-states N] [--trials N] [--seed N]\n"
+    "       kelo-levels analyse FILE --standard\n"
     "       kelo-levels render FILE [--level N] [--solution] -o OUT.png\n"
     "       kelo-levels generate [targets] [--from FILE --level N] [--seed N] [-o OUT.txt]\n"
     "       kelo-levels --help | --version\n"
@@ -53,6 +54,8 @@ constexpr const char* kUsage =
     "  --level N       only level N\n"
     "  --max-states N  give up beyond N states (solve: 4000000, analyse: 2000000)\n"
     "  --json          analyse: one JSON object per level, in an array\n"
+    "  --standard      analyse: the level set's standard, each rule with its value, PASS or FAIL\n"
+    "                  (exit 1 when one fails)\n"
     "  --trials N      analyse: games of the random player (500)\n"
     "  --seed N        analyse: the random player's seed; generate: the search's (1)\n"
     "\n"
@@ -81,6 +84,7 @@ struct Arguments {
     long long level = 0;
     long long maxStates = 0;  // 0: the command's own default
     bool json = false;
+    bool standard = false;
     long long trials = 500;
     long long seed = 1;
     bool solution = false;
@@ -153,6 +157,7 @@ constexpr Option kOptions[] = {
     {"max-states", true, kSolve | kAnalyse | kGenerate,
      [](A& a, Given g) { return Number(g, 1, 100'000'000, a.maxStates); }},
     {"json", false, kAnalyse, [](A& a, Given) { a.json = true; return true; }},
+    {"standard", false, kAnalyse, [](A& a, Given) { a.standard = true; return true; }},
     {"trials", true, kAnalyse, [](A& a, Given g) { return Number(g, 1, 1'000'000, a.trials); }},
     {"seed", true, kAnalyse | kGenerate, [](A& a, Given g) { return Number(g, 0, LLONG_MAX, a.seed); }},
     {"help", false, kAll, nullptr},
@@ -325,11 +330,15 @@ int Main(int argc, char* argv[]) {
 #ifdef KELO_RENDER
     if (args.command == "render") return kelo::RunRender(bytes, level, args.solution, args.output, std::cout, std::cerr);
 #endif
+    if (args.standard && (level || args.json)) {
+        std::cerr << "kelo-levels: --standard judges the whole file, as text: not with --level or --json\n";
+        return kLevelsError;
+    }
     kelo::AnalyseOptions options;
     if (args.maxStates) options.maxStates = static_cast<std::size_t>(args.maxStates);
     options.trials = static_cast<int>(args.trials);
     options.seed = static_cast<std::uint64_t>(args.seed);
-    return kelo::RunAnalyse(bytes, level, args.json, options, std::cout, std::cerr);
+    return kelo::RunAnalyse(bytes, level, args.json, args.standard, options, std::cout, std::cerr);
 }
 
 // A standard stream that is closed would be taken by the next file opened, and what is written
