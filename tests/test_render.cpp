@@ -19,40 +19,67 @@ const std::vector<std::string> kPicture = {W, "1300x00000000001", "1111111241111
 
 TEST(Render, TheBoardIsTheGamesTilesAtTheirCells) {
     const auto image = RenderLevel(Record(kPicture), 1);
-    ASSERT_TRUE(image && image->size() == QSize(640, 360));
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->size(), QSize(640, 360));
     for (int cell = 0; cell < kCells; ++cell) {
-        const int r = cell / kCols + 1, c = cell % kCols + 1;
+        const int r = cell / kCols + 1;
+        const int c = cell % kCols + 1;
         const char ch = kPicture[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)];
         const art::TilePixels tile = art::Tile(ch >= '0' && ch <= '4' ? ch - '0' : 0);
         for (std::size_t i = 0; i < tile.size(); ++i)
             ASSERT_EQ(image->pixel(PixelX(c) + int(i) % art::kTile, PixelY(r) + int(i) / art::kTile) & 0xFFFFFF, tile[i])
                 << "row " << r << ", column " << c;
     }
-    EXPECT_FALSE(RenderLevel(Record({W, "1370000000000021"}), 1));  // the game cannot load it: no picture
 }
 
-TEST(Render, CommandLineDrawsALevelWithItsSolutionAndTheSheet) {
+TEST(Render, ALevelTheGameCannotLoadHasNoPicture) {
+    EXPECT_FALSE(RenderLevel(Record({W, "1370000000000021"}), 1));
+}
+
+// Five copies of the picture's level in a fresh folder, and the level tool's render run there.
+class RenderCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder.Write("levels.txt", Record(kPicture) + Record(kPicture) + Record(kPicture) + Record(kPicture) + Record(kPicture));
+        ::unsetenv("QT_QPA_PLATFORM");  // no display, and no platform asked for
+    }
+    QImage Render(const std::string& args, const std::string& picture) {
+        const std::string command = "cd " + folder.path().string() + " && " KELO_LEVELS_TOOL " render levels.txt " + args + " >/dev/null";
+        EXPECT_EQ(std::system(command.c_str()), 0) << args;
+        return QImage(QString::fromStdString(folder.path() / picture)).convertToFormat(QImage::Format_RGB32);
+    }
     TempFolder folder;
-    folder.Write("levels.txt", Record(kPicture) + Record(kPicture) + Record(kPicture) + Record(kPicture) + Record(kPicture));
-    ::unsetenv("QT_QPA_PLATFORM");  // no display, and no platform asked for
-    for (std::string args : {"--level 5 --solution -o solution.png", "-o sheet.png"})
-        ASSERT_EQ(std::system(("cd " + folder.path().string() + " && " KELO_LEVELS_TOOL " render levels.txt " + args + " >/dev/null").c_str()), 0)
-            << args;
+};
+
+// The board, with arrows over it: the ball's blue, the square's orange.
+TEST_F(RenderCommand, ASolutionIsDrawnOverTheBoardInEachPiecesColour) {
+    const QImage solution = Render("--level 5 --solution -o solution.png", "solution.png");
     const QImage board = *RenderLevel(Record(kPicture), 1);
-    const QImage solution = QImage(QString::fromStdString(folder.path() / "solution.png")).convertToFormat(QImage::Format_RGB32);
-    // The board, with arrows over it: the ball's blue, the square's orange.
-    int same = 0, blue = 0, orange = 0;
+    ASSERT_EQ(solution.size(), board.size());
+    int same = 0;
+    int blue = 0;
+    int orange = 0;
     for (int i = 0; i < board.width() * board.height(); ++i) {
         const QColor c = solution.pixelColor(i % board.width(), i / board.width());
-        const bool drawn = c.rgb() != board.pixel(i % board.width(), i / board.width());
-        same += !drawn, blue += drawn && c.blue() > c.red() + 100, orange += drawn && c.red() > c.blue() + 100;
+        if (c.rgb() == board.pixel(i % board.width(), i / board.width())) {
+            ++same;
+        } else {
+            blue += c.blue() > c.red() + 100;
+            orange += c.red() > c.blue() + 100;
+        }
     }
-    EXPECT_TRUE(solution.size() == board.size() && same > board.width() * board.height() * 9 / 10 && blue > 100 && orange > 100)
-        << same << " " << blue << " " << orange;
-    // Four half-size boards to a row: five levels make two rows.
-    const QSize sheet = QImage(QString::fromStdString(folder.path() / "sheet.png")).size();
-    EXPECT_TRUE(sheet.width() > 4 * 320 && sheet.width() < 5 * 320 && sheet.height() > 2 * 180 && sheet.height() < 3 * 180)
-        << sheet.width() << "x" << sheet.height();
+    EXPECT_GT(same, board.width() * board.height() * 9 / 10);
+    EXPECT_GT(blue, 100);
+    EXPECT_GT(orange, 100);
+}
+
+// Four half-size boards to a row: five levels make two rows.
+TEST_F(RenderCommand, TheSheetHasFourHalfSizeBoardsToARow) {
+    const QSize sheet = Render("-o sheet.png", "sheet.png").size();
+    EXPECT_GT(sheet.width(), 4 * 320);
+    EXPECT_LT(sheet.width(), 5 * 320);
+    EXPECT_GT(sheet.height(), 2 * 180);
+    EXPECT_LT(sheet.height(), 3 * 180);
 }
 
 }  // namespace
