@@ -63,19 +63,25 @@ protected:
     MainWindow window;
 };
 
-// The first board, drawn and painted where it belongs; each key reaching the game as its own,
-// from the board and, once a menu was used, from whichever widget of the window then holds the
-// keyboard; the win's box, then the next level.
-TEST_F(WindowTest, OpensAndPlaysTheFirstLevelToItsEnd) {
+TEST_F(WindowTest, OpensOnLevelOneAtItsSizeWithItsIcon) {
     EXPECT_EQ(window.windowTitle(), "Kelo - Niveau 1");
     EXPECT_EQ(window.size(), QSize(640, window.menuBar()->height() + 415));
     EXPECT_FALSE(window.windowIcon().isNull());
-    EXPECT_TRUE(Shows(0, 0, Wall) && Shows(40, 40, Ball) && Shows(80, 40, Ring) && Shows(560, 80, Square));
+}
+
+TEST_F(WindowTest, TheFirstBoardIsDrawnAndPaintedWhereItBelongs) {
+    EXPECT_TRUE(Shows(0, 0, Wall));
+    EXPECT_TRUE(Shows(40, 40, Ball));
+    EXPECT_TRUE(Shows(80, 40, Ring));
+    EXPECT_TRUE(Shows(560, 80, Square));
     const QImage painted = window.surfaceWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(painted.copy(0, 0, 640, 360), window.surface().copy(0, 0, 640, 360));
+}
+
+// Down, left, up against the ball's column, right; the selected piece shows beside the board.
+TEST_F(WindowTest, TheSquareGoesRoundTheBoard) {
     Key(Qt::Key_Space);
-    EXPECT_TRUE(Shows(580, 361, Square));  // the selected piece, beside the board
-    // The square goes round the board: down, left, up against the ball's column, right.
+    EXPECT_TRUE(Shows(580, 361, Square));
     const struct { int key, x, y; } slides[] = {{Qt::Key_Down, 560, 280}, {Qt::Key_Left, 40, 280},
                                                 {Qt::Key_Up, 40, 80}, {Qt::Key_Right, 560, 80}};
     for (const auto& [key, x, y] : slides) {
@@ -83,17 +89,30 @@ TEST_F(WindowTest, OpensAndPlaysTheFirstLevelToItsEnd) {
         EXPECT_TRUE(Shows(x, y, Square)) << key;
     }
     EXPECT_EQ(window.frame()->title(), "Nombre de mouvements : 4");
-    // The longest count fits inside the frame's title margins.
+}
+
+TEST_F(WindowTest, TheLongestMoveCountFitsInsideTheFramesTitleMargins) {
     EXPECT_LE(QFontMetrics(window.frame()->font()).horizontalAdvance("Nombre de mouvements : 32767"),
               window.frame()->width() - 14);
+}
+
+// Once a menu was used, whichever widget of the window holds the keyboard hands the keys on.
+TEST_F(WindowTest, KeysReachTheGameFromTheMenuBar) {
     window.menuBar()->setFocus();
     for (int key : {Qt::Key_Space, Qt::Key_Down, Qt::Key_Up}) Key(key, window.menuBar());
-    EXPECT_TRUE(window.form().MoveCount == 6 && Shows(580, 361, Ball) && window.surfaceWidget()->hasFocus());
+    EXPECT_EQ(window.form().MoveCount, 2);
+    EXPECT_TRUE(Shows(580, 361, Square));
+    EXPECT_TRUE(window.surfaceWidget()->hasFocus());
+}
+
+TEST_F(WindowTest, AWinShowsItsMessageInAPlainBox) {
     const QString won = WithBox([&] { Key(Qt::Key_Right); }, [](QDialog* d) {
         auto* box = static_cast<QMessageBox*>(d);
-        EXPECT_TRUE(box->icon() == QMessageBox::NoIcon && box->buttons().size() == 1);
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box->buttons().size(), 1);
     });
     EXPECT_EQ(won.toStdString(), Message());
+    EXPECT_EQ(window.windowTitle(), "Kelo - Niveau 2");
 }
 
 // The bar holds the table's items in order, with their shortcuts and check marks; a toggle
@@ -101,7 +120,8 @@ TEST_F(WindowTest, OpensAndPlaysTheFirstLevelToItsEnd) {
 // boxes open. Qt's buttons read English when its own French texts are not loaded, whatever LANG
 // says: the build runs this test under several.
 TEST_F(WindowTest, TheMenuBarSpeaksFrenchAndOpensItsBoxes) {
-    std::string shown, table;
+    std::string shown;
+    std::string table;
     for (const Menu& m : MenuBar()) {
         table += m.caption;
         for (const MenuItem& i : m.items)
@@ -115,8 +135,10 @@ TEST_F(WindowTest, TheMenuBarSpeaksFrenchAndOpensItsBoxes) {
     }
     EXPECT_EQ(shown, table);
     for (const char* name : {"Animation", "Son"}) window.action(name)->trigger();
-    EXPECT_FALSE(window.action("Animation")->isChecked() || window.platform().Checked(Setting::Animation));
-    EXPECT_TRUE(window.action("Son")->isChecked() && window.platform().Checked(Setting::Son));
+    EXPECT_FALSE(window.action("Animation")->isChecked());
+    EXPECT_FALSE(window.platform().Checked(Setting::Animation));
+    EXPECT_TRUE(window.action("Son")->isChecked());
+    EXPECT_TRUE(window.platform().Checked(Setting::Son));
 
     QStringList labels;
     WithBox([&] { window.action("Aller")->trigger(); }, [&](QDialog* d) {
