@@ -56,14 +56,14 @@ void QtPlatform::PaintPicture(int picture, int x, int y) {
     }
     const QRect drawn(x, y, tiles_[picture].width(), tiles_[picture].height());
     surfaceWidget_->update(drawn);
-    unshown_ += drawn;
+    unshown_ = unshown_.united(drawn);
 }
 
 void QtPlatform::Refresh() {
-    // Only what was drawn since the last refresh: an animation frame is two cells, not the
-    // whole area with the frame's caption.
+    // Only what was drawn since the last refresh: an animation frame is two neighbouring cells,
+    // not the whole area with the frame's caption.
     surfaceWidget_->repaint(unshown_);
-    unshown_ = QRegion();
+    unshown_ = QRect();
 }
 
 void QtPlatform::Line(int x1, int y1, int x2, int y2, std::uint32_t colour) {
@@ -81,14 +81,14 @@ void QtPlatform::Line(int x1, int y1, int x2, int y2, std::uint32_t colour) {
     }
     const QRect drawn(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
     surfaceWidget_->update(drawn);
-    unshown_ += drawn;
+    unshown_ = unshown_.united(drawn);
 }
 
 void QtPlatform::SetCaption(const std::string& text) { window_->setWindowTitle(QString::fromStdString(text)); }
 
 void QtPlatform::SetFrameCaption(const std::string& text) {
     frame_->setTitle(QString::fromStdString(text));
-    unshown_ += frame_->geometry();
+    unshown_ = unshown_.united(frame_->geometry());
 }
 
 bool QtPlatform::Checked(Setting setting) {

@@ -2,7 +2,7 @@
 
 #include <QImage>
 #include <QPointer>
-#include <QRegion>
+#include <QRect>
 #include <array>
 #include <chrono>
 #include <map>
@@ -53,8 +53,8 @@ private:
     QWidget* surfaceWidget_;
     QGroupBox* frame_;
     QImage* surface_;
-    // What was drawn since the last Refresh.
-    QRegion unshown_;
+    // The bounds of what was drawn since the last Refresh.
+    QRect unshown_;
     std::array<QImage, 5> tiles_;
     std::map<Setting, QPointer<QAction>> actions_;
     std::map<Setting, bool> flags_{{Setting::Animation, true}, {Setting::Son, true}};
