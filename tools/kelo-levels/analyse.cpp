@@ -599,14 +599,7 @@ std::string AnalysisJson(int level, const Analysis& a) {
     return s.str();
 }
 
-int RunAnalyse(std::string_view file, int onlyLevel, bool json, bool standard, const AnalyseOptions& options,
-               std::ostream& out, std::ostream& err) {
-    const int levels = LevelCount(file.size());
-    if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
-    std::vector<int> chosen;
-    for (int level = 1; level <= levels; ++level) {
-        if (onlyLevel == 0 || level == onlyLevel) chosen.push_back(level);
-    }
+std::vector<Analysis> AnalyseLevels(std::string_view file, const std::vector<int>& chosen, const AnalyseOptions& options) {
     // The levels are independent: two at a time, on the machine's two cores.
     std::vector<Analysis> results(chosen.size());
     std::atomic<std::size_t> next{0};
@@ -629,6 +622,18 @@ int RunAnalyse(std::string_view file, int onlyLevel, bool json, bool standard, c
         for (unsigned t = 1; t < threads && t < chosen.size(); ++t) helpers.emplace_back(work);
         work();
     }
+    return results;
+}
+
+int RunAnalyse(std::string_view file, int onlyLevel, bool json, bool standard, const AnalyseOptions& options,
+               std::ostream& out, std::ostream& err) {
+    const int levels = LevelCount(file.size());
+    if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
+    std::vector<int> chosen;
+    for (int level = 1; level <= levels; ++level) {
+        if (onlyLevel == 0 || level == onlyLevel) chosen.push_back(level);
+    }
+    std::vector<Analysis> results = AnalyseLevels(file, chosen, options);
     // Near-duplicates are a matter of the whole file, whichever levels are shown.
     std::vector<std::optional<Puzzle>> all;
     for (int level = 1; level <= levels; ++level) all.push_back(LevelPuzzle(file, level));

@@ -111,6 +111,10 @@ Analysis Analyse(const Puzzle& puzzle, const AnalyseOptions& options = {});
 std::optional<Puzzle> LevelPuzzle(std::string_view file, int level);
 
 // `kelo-levels analyse`: one line (or one JSON object) per level; the exit status.
+// The chosen levels of the file (numbers from 1), two at a time; NotLoadable where the game would
+// show level 1 instead.
+std::vector<Analysis> AnalyseLevels(std::string_view file, const std::vector<int>& chosen, const AnalyseOptions& options);
+
 // With `standard`, the set's standard instead: each rule, its value, PASS or FAIL (exit 1 when one fails).
 int RunAnalyse(std::string_view file, int onlyLevel, bool json, bool standard, const AnalyseOptions& options,
                std::ostream& out, std::ostream& err);

@@ -35,6 +35,7 @@ constexpr const char* kUsage =
     "       kelo-levels analyse FILE [--level N] [--json] [--max-states N] [--trials N] [--seed N]\n"
     "       kelo-levels analyse FILE --standard\n"
     "       kelo-levels render FILE [--level N] [--solution] -o OUT.png\n"
+    "       kelo-levels render FILE --curve -o OUT.png\n"
     "       kelo-levels generate [targets] [--from FILE --level N] [--seed N] [-o OUT.txt]\n"
     "       kelo-levels --help | --version\n"
     "\n"
@@ -47,7 +48,8 @@ constexpr const char* kUsage =
     "         must look to win half its games), the two-ahead player's win rate, the latest slide\n"
     "         that can lose, and a verdict (exit 1 when one cannot be won)\n"
     "render   the level as the game draws it, or a sheet of every level without --level; --solution\n"
-    "         draws a shortest solution over it: numbered arrows, the ball's blue, the square's orange\n"
+    "         draws a shortest solution over it: numbered arrows, the ball's blue, the square's orange;\n"
+    "         --curve plots par (orange) and look (blue) against the level number\n"
     "generate suggests levels that meet the targets, as level records with their analysis (exit 1\n"
     "         when none meets them all)\n"
     "\n"
@@ -88,6 +90,7 @@ struct Arguments {
     long long trials = 500;
     long long seed = 1;
     bool solution = false;
+    bool curve = false;
     std::string output;
     std::string from;
     kelo::GenerateOptions generate;
@@ -163,6 +166,7 @@ constexpr Option kOptions[] = {
     {"help", false, kAll, nullptr},
     {"version", false, kAll, nullptr},
     {"solution", false, kRender, [](A& a, Given) { a.solution = true; return true; }},
+    {"curve", false, kRender, [](A& a, Given) { a.curve = true; return true; }},
     {"output", true, kRender | kGenerate, [](A& a, Given g) { a.output = g.text; return true; }},
     {"moves", true, kGenerate, [](A& a, Given g) { return RangeOf(g, 0, 200, a.generate.targets.moves); }},
     {"square", true, kGenerate, [](A& a, Given g) { return RangeOf(g, 0, 200, a.generate.targets.squareMoves); }},
@@ -328,7 +332,7 @@ int Main(int argc, char* argv[]) {
     std::string bytes;
     if (!kelo::ReadFile(args.path, bytes, std::cerr)) return kLevelsError;
 #ifdef KELO_RENDER
-    if (args.command == "render") return kelo::RunRender(bytes, level, args.solution, args.output, std::cout, std::cerr);
+    if (args.command == "render") return kelo::RunRender(bytes, level, args.solution, args.curve, args.output, std::cout, std::cerr);
 #endif
     if (args.standard && (level || args.json)) {
         std::cerr << "kelo-levels: --standard judges the whole file, as text: not with --level or --json\n";

@@ -43,13 +43,21 @@ int Glyph(char c, int row) {
         {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1},
         {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 2, 2}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7},
     }};
-    static const std::array<int, 5> p = {6, 5, 6, 4, 4}, a = {2, 5, 7, 5, 5}, r = {6, 5, 6, 5, 5}, dash = {0, 0, 7, 0, 0};
+    static const std::array<int, 5> p = {6, 5, 6, 4, 4}, a = {2, 5, 7, 5, 5}, r = {6, 5, 6, 5, 5}, dash = {0, 0, 7, 0, 0},
+                                    l = {4, 4, 4, 4, 7}, o = {0, 7, 5, 5, 7}, k = {5, 5, 6, 5, 5}, v = {5, 5, 5, 5, 2},
+                                    e = {7, 4, 6, 4, 7}, plus = {0, 2, 7, 2, 0};
     if (c >= '0' && c <= '9') return digits[static_cast<std::size_t>(c - '0')][static_cast<std::size_t>(row)];
     switch (c) {
     case 'p': return p[static_cast<std::size_t>(row)];
     case 'a': return a[static_cast<std::size_t>(row)];
     case 'r': return r[static_cast<std::size_t>(row)];
     case '-': return dash[static_cast<std::size_t>(row)];
+    case 'l': return l[static_cast<std::size_t>(row)];
+    case 'o': return o[static_cast<std::size_t>(row)];
+    case 'k': return k[static_cast<std::size_t>(row)];
+    case 'v': return v[static_cast<std::size_t>(row)];
+    case 'e': return e[static_cast<std::size_t>(row)];
+    case '+': return plus[static_cast<std::size_t>(row)];
     default: return 0;
     }
 }
@@ -252,13 +260,97 @@ QImage ContactSheetBand(std::string_view file, int row) {
     return band;
 }
 
-int RunRender(std::string_view file, int onlyLevel, bool solution, const std::string& path, std::ostream& out,
+QImage RenderCurve(const std::vector<Analysis>& levels) {
+    constexpr int kLeft = 40, kRight = 20, kTop = 30, kBottom = 30, kScale = 2;
+    constexpr int kWidth = 840, kHeight = 420;
+    int top = kLookOver;
+    for (const Analysis& a : levels) top = std::max(top, a.fewestMoves);
+    top = (top + 4) / 5 * 5;
+    const int count = std::max<int>(1, static_cast<int>(levels.size()));
+    const double plotW = kWidth - kLeft - kRight, plotH = kHeight - kTop - kBottom;
+    auto x = [&](int level) { return kLeft + plotW * (count == 1 ? 0.5 : (level - 1) / double(count - 1)); };
+    auto y = [&](double value) { return kTop + plotH * (1 - value / top); };
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    image.fill(QColor(255, 255, 255));
+    QPainter painter(&image);
+    const QColor grid(225, 225, 225), ink(60, 60, 60), par(kSquareArrow), look(kBallArrow);
+    // The grid: every five slides across, every five levels down, labelled.
+    for (int v = 0; v <= top; v += 5) {
+        painter.setPen(QPen(grid, 1));
+        painter.drawLine(QPointF(kLeft, y(v)), QPointF(kWidth - kRight, y(v)));
+        const std::string label = std::to_string(v);
+        DrawText(painter, kLeft - 6 - TextWidth(label, kScale), static_cast<int>(y(v)) - 5, label, kScale, ink);
+    }
+    for (int level = 1; level <= count; ++level) {
+        if (level != 1 && level % 5 != 0) continue;
+        painter.setPen(QPen(grid, 1));
+        painter.drawLine(QPointF(x(level), kTop), QPointF(x(level), kHeight - kBottom));
+        const std::string label = std::to_string(level);
+        DrawText(painter, static_cast<int>(x(level)) - TextWidth(label, kScale) / 2, kHeight - kBottom + 8, label, kScale, ink);
+    }
+    painter.setPen(QPen(ink, 1));
+    painter.drawRect(QRectF(kLeft, kTop, plotW, plotH));
+    painter.setRenderHint(QPainter::Antialiasing);
+    // One line and its dots per figure; a level without the figure breaks the line.
+    auto series = [&](QColor colour, bool hollowOver, auto value) {
+        QPainterPath path;
+        bool open = false;
+        for (int level = 1; level <= static_cast<int>(levels.size()); ++level) {
+            const int v = value(levels[static_cast<std::size_t>(level - 1)]);
+            if (v < 0) {
+                open = false;
+                continue;
+            }
+            const QPointF at(x(level), y(v));
+            if (open) path.lineTo(at);
+            else path.moveTo(at);
+            open = true;
+        }
+        painter.setPen(QPen(colour, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(path);
+        for (int level = 1; level <= static_cast<int>(levels.size()); ++level) {
+            const int v = value(levels[static_cast<std::size_t>(level - 1)]);
+            if (v < 0) continue;
+            painter.setBrush(hollowOver && v > kMaxLook ? QBrush(Qt::white) : QBrush(colour));
+            painter.drawEllipse(QPointF(x(level), y(v)), 3.5, 3.5);
+        }
+    };
+    series(par, false, [](const Analysis& a) { return a.status == Analysis::Status::Solved ? a.fewestMoves : -1; });
+    series(look, true, [](const Analysis& a) { return a.status == Analysis::Status::Solved ? a.look : -1; });
+    // The legend, top left: "par" in orange, "look" in blue.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    DrawText(painter, kLeft + 10, kTop - 20, "par", kScale, par);
+    DrawText(painter, kLeft + 10 + TextWidth("par", kScale) + 16, kTop - 20, "look", kScale, look);
+    return image;
+}
+
+int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, const std::string& path, std::ostream& out,
               std::ostream& err) {
     const int levels = LevelCount(file.size());
     if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
     QSize size;
     std::string error;
-    if (onlyLevel == 0) {
+    if (curve) {
+        if (onlyLevel || solution) {
+            err << "kelo-levels: --curve draws the whole file: not with --level or --solution\n";
+            return kLevelsError;
+        }
+        std::vector<int> all;
+        for (int level = 1; level <= levels; ++level) all.push_back(level);
+        AnalyseOptions options;
+        options.trials = 0;
+        options.idleWalls = false;
+        const QImage image = RenderCurve(AnalyseLevels(file, all, options));
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+            err << kOutOfMemory << "\n";
+            return kLevelsError;
+        }
+        size = image.size();
+        error = ReplaceFile(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    } else if (onlyLevel == 0) {
         if (solution) {
             err << "kelo-levels: --solution needs --level N\n";
             return kLevelsError;

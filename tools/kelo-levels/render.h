@@ -25,8 +25,12 @@ void DrawSolution(QImage& board, const std::vector<Step>& solution);
 QSize ContactSheetSize(int levels);
 QImage ContactSheetBand(std::string_view file, int row);
 
-// `kelo-levels render`: the exit status.
-int RunRender(std::string_view file, int onlyLevel, bool solution, const std::string& path, std::ostream& out,
+// The set's staircase: par (orange) and look (blue) against the level number, with a grid every
+// five slides and every five levels. A look over kMaxLook is drawn at kLookOver, hollow.
+QImage RenderCurve(const std::vector<Analysis>& levels);
+
+// `kelo-levels render`: the exit status. With `curve`, the staircase of the whole file.
+int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, const std::string& path, std::ostream& out,
               std::ostream& err);
 
 }  // namespace kelo
