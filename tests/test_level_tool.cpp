@@ -223,7 +223,7 @@ TEST(LevelTool, RefusesABadCommandLineBeforeAnyWork) {
           "solve @good.txt --level x", "solve @good.txt --level 99999", "solve @good.txt --max-states 0", "solve @good.txt --frobnicate",
           "analyse @good.txt --max-states 1e3", "analyse @good.txt --trials 0", "analyse @good.txt --seed x", "analyse @good.txt --standard --level 1", "analyse @good.txt --level 3",
           "analyse", "analyse @good.txt @good.txt", "render @good.txt", "render @good.txt --level 3 -o @x.png", "generate --moves 5-3",
-          "generate --dead-ends maybe", "generate --from @good.txt", "generate --max-random 101", "generate @good.txt"}) {
+          "generate --dead-ends maybe", "generate --force nope", "generate --force edge,", "generate --look 26", "generate --max-two-ahead 101", "generate --from @good.txt", "generate --max-random 101", "generate @good.txt"}) {
         const ToolRun run = Tool(folder, words);
         EXPECT_EQ(run.status, 2) << words;
         EXPECT_TRUE(run.err.starts_with("kelo-levels: ")) << words << ": " << run.err;

@@ -269,6 +269,12 @@ double PenaltyBesidesIdle(const Analysis& a, const Targets& t) {
     if (a.WinRate() > t.maxRandomWinRate) p += 1 + 20 * (a.WinRate() - t.maxRandomWinRate);
     if (t.deadEnds == Want::Yes && a.deadStates == 0) p += 3;
     if (t.deadEnds == Want::No && a.deadStates > 0) p += 3;
+    if (a.look >= 0) p += 2.0 * t.look.Distance(a.look);
+    for (int kind = 0; kind < kStopKinds; ++kind) {
+        if (t.force[static_cast<std::size_t>(kind)] && !a.stops[static_cast<std::size_t>(kind)].Forced()) p += 3;
+    }
+    if (a.twoAheadWinRate > t.maxTwoAheadWinRate) p += 1 + 20 * (a.twoAheadWinRate - t.maxTwoAheadWinRate);
+    if (a.isolatedWalls > t.maxIsolatedWalls) p += a.isolatedWalls - t.maxIsolatedWalls;
     return p;
 }
 
@@ -279,7 +285,7 @@ Candidate Evaluate(const Puzzle& p, const GenerateOptions& o, int trials) {
     ao.maxStates = o.maxStates;
     ao.trials = trials;
     ao.idleWalls = o.targets.noIdleWalls;
-    ao.look = false;  // the players that look ahead cost many passes over the graph
+    ao.look = o.targets.NeedsLook();
     // The search for idle walls costs a search per wall: only for an otherwise good board.
     ao.idleWallsIf = [&](const Analysis& a) { return PenaltyBesidesIdle(a, o.targets) == 0; };
     Candidate c{p, Analyse(p, ao), 0};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -27,6 +28,12 @@ struct Targets {
     double maxRandomWinRate = kMashableRate;
     bool noIdleWalls = false;
     Want deadEnds = Want::Any;
+    Range look;                          // the look (kLookOver: over kMaxLook)
+    std::array<bool, kStopKinds> force{};  // stop kinds the level must force
+    double maxTwoAheadWinRate = 1;
+    int maxIsolatedWalls = INT_MAX;
+    // The look-ahead players cost many passes over the graph: only when a target needs them.
+    bool NeedsLook() const { return look.min > 0 || look.max != INT_MAX || maxTwoAheadWinRate < 1; }
 };
 
 struct GenerateOptions {

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
 #include <csignal>
@@ -67,6 +69,11 @@ constexpr const char* kUsage =
     "  --max-solutions K      at most K shortest solutions\n"
     "  --max-random PERCENT   the random player wins at most this often (25)\n"
     "  --no-idle              no idle walls\n"
+    "  --look RANGE           how far ahead a player must look to win half its games (25: over 24)\n"
+    "  --force KINDS          stops the level cannot be won without: square-ball, ring-square,\n"
+    "                         ball-square, edge (comma-separated)\n"
+    "  --max-two-ahead PERCENT the player that looks two slides ahead wins at most this often\n"
+    "  --max-isolated N       at most N interior walls with no wall beside them\n"
     "  --dead-ends yes|no|any a way to lose wanted, or not (any)\n"
     "  --rings RANGE          rings on the board (3-6)\n"
     "  --shapes RANGE         groups of walls: bars, L shapes, boxes, rooms, corridors (3-7)\n"
@@ -132,6 +139,24 @@ bool DeadEnds(Given g, kelo::Want& want) {
     return false;
 }
 
+// Stop kinds by the names the command line gives them, comma-separated.
+bool Force(Given g, std::array<bool, kelo::kStopKinds>& force) {
+    static const char* names[] = {"square-ball", "ring-square", "ball-square", "edge"};
+    std::string_view rest = g.text;
+    while (true) {
+        const std::string_view word = rest.substr(0, rest.find(','));
+        const auto* found = std::find_if(std::begin(names), std::end(names), [&](const char* n) { return word == n; });
+        if (found == std::end(names)) {
+            std::cerr << "kelo-levels: --" << g.option
+                      << " takes square-ball, ring-square, ball-square or edge, comma-separated, not '" << g.text << "'\n";
+            return false;
+        }
+        force[static_cast<std::size_t>(found - std::begin(names))] = true;
+        if (word.size() == rest.size()) return true;
+        rest.remove_prefix(word.size() + 1);
+    }
+}
+
 // The commands, as bits of the options' table, and whether each reads a FILE.
 enum : unsigned { kCheck = 1, kSolve = 2, kAnalyse = 4, kRender = 8, kGenerate = 16, kAll = 31 };
 struct Command {
@@ -178,6 +203,16 @@ constexpr Option kOptions[] = {
          a.generate.targets.maxRandomWinRate = static_cast<double>(percent) / 100;
          return ok;
      }},
+    {"look", true, kGenerate, [](A& a, Given g) { return RangeOf(g, 1, kelo::kLookOver, a.generate.targets.look); }},
+    {"force", true, kGenerate, [](A& a, Given g) { return Force(g, a.generate.targets.force); }},
+    {"max-two-ahead", true, kGenerate, [](A& a, Given g) {
+         long long percent = 0;
+         const bool ok = Number(g, 0, 100, percent);
+         a.generate.targets.maxTwoAheadWinRate = static_cast<double>(percent) / 100;
+         return ok;
+     }},
+    {"max-isolated", true, kGenerate,
+     [](A& a, Given g) { return Number(g, 0, 1000, a.generate.targets.maxIsolatedWalls); }},
     {"no-idle", false, kGenerate, [](A& a, Given) { a.generate.targets.noIdleWalls = true; return true; }},
     {"dead-ends", true, kGenerate, [](A& a, Given g) { return DeadEnds(g, a.generate.targets.deadEnds); }},
     {"rings", true, kGenerate, [](A& a, Given g) { return RangeOf(g, 1, 40, a.generate.rings); }},
