@@ -92,6 +92,14 @@ TEST_F(LevelFileTest, ALevelOneWithADigitWithoutATileGivesAnEmptyBoard) {
     Expect(1, 0, 0);
 }
 
+// What an editor shows of a level that the game refuses: every row, the digits 5 to 9 kept.
+TEST(LevelReader, TheCellsOfALevelKeepTheDigitsWithoutATile) {
+    const auto cells = ReadCells(MemoryBytes(Walled({"3", "", "", "", "", "", "00000000000007"})), 1);
+    ASSERT_TRUE(cells);
+    EXPECT_EQ((*cells)(2, 2), Ball);
+    EXPECT_EQ((*cells)(8, 15), 7);
+}
+
 TEST(LevelReader, BytesThatAreNoDigitsAreFloor) {
     const std::string odd = " a-+.\t\x01\x7f\xff\x80" + std::string("\0", 1) + "xyz\r3";
     const std::string floor(16, '0');
