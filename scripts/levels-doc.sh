@@ -27,7 +27,7 @@ figures() {
 }
 
 mkdir -p "$out/levels"
-rm -f "$out"/levels/level-*.png "$out/levels/solution.png"
+rm -f "$out"/levels/level-*.png "$out/levels/solution.png" "$out/levels/curve.png"
 {
   echo "# The levels of Kelo"
   echo
@@ -38,7 +38,9 @@ rm -f "$out"/levels/level-*.png "$out/levels/solution.png"
   echo "half of its games; it is the difficulty, par is not. *Forces* names the stops the level cannot be"
   echo "won without (the square stopping the ball, a ring or the ball stopping the square, the open"
   echo "edge). *Dead ends* is the share of the positions from which the level can no longer be won"
-  echo "(then Ctrl+R)."
+  echo "(then Ctrl+R). The curve: par (orange) and look (blue) against the level number."
+  echo
+  echo "![Par and look of every level](levels/curve.png)"
   echo
   echo "| Level | Par | Look | Forces | Dead ends | Idea |"
   echo "|---:|---:|---:|---|---:|---|"
@@ -60,6 +62,7 @@ rm -f "$out"/levels/level-*.png "$out/levels/solution.png"
     echo "![Level $n](levels/$name)"
   done
 } >"$out/levels.md"
+"$tool" render "$levels" --curve -o "$out/levels/curve.png" >/dev/null
 # The README's picture: level 8, the square's escape loop, with its shortest solution; short
 # enough for its arrows to read at a glance.
 "$tool" render "$levels" --level 8 --solution -o "$out/levels/solution.png" >/dev/null
