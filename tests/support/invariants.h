@@ -39,8 +39,12 @@ template <class Pick> std::string PlayEvent(Form1& form, FakePlatform& platform,
     static void (*const commands[])(Form1&) = {Nouveau_Click,   Recommencer_Click, Suivant_Click, Aller_Click,
                                                Animation_Click, Son_Click,         Comment_Click, Apropos_Click};
     // 60 % arrows, 15 % space, 5 % other keys (arrows aside), 20 % a command (8: a load).
-    const int roll = pick(100), other = pick(300) - 20, c = roll < 80 ? -1 : pick(9), p = form.Selected;
-    const bool arrow = roll < 60, loads = c == 0 || c == 1 || c == 2 || c == 8;
+    const int roll = pick(100);
+    const int other = pick(300) - 20;
+    const int c = roll < 80 ? -1 : pick(9);
+    const int p = form.Selected;
+    const bool arrow = roll < 60;
+    const bool loads = c == 0 || c == 1 || c == 2 || c == 8;
     int key = other >= kKeyLeft && other <= kKeyDown ? 0 : other;
     if (arrow) key = kKeyLeft + pick(4);
     if (!arrow && roll < 75) key = kKeySpace;
