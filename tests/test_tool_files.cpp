@@ -177,5 +177,14 @@ TEST(ToolFiles, AnOutputThatFailsIsAnError) {
     }
 }
 
+// A search that stopped at its limit was reported as a level without a solution.
+TEST(ToolFiles, ASolutionSearchThatStoppedIsSaidToHaveStopped) {
+    TempFolder folder;
+    folder.Write("mine.txt", kLevels);
+    const Result result = Tool(folder, {"render|mine.txt|--level|1|--solution|--max-states|2|-o|out.png"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "kelo-levels: level 1: no solution drawn: the search stopped at its limit of 2 states before it found one\n");
+}
+
 }  // namespace
 }  // namespace kelo::test

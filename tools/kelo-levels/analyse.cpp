@@ -6,7 +6,6 @@
 #include <climits>
 #include <cstdio>
 #include <sstream>
-#include <thread>
 
 #include "game/level_reader.h"
 #include "tools/kelo-levels/files.h"
@@ -291,6 +290,7 @@ void FindIdleWalls(const Puzzle& p, const StateGraph& g, const Walk& walk, const
             Puzzle without = p;
             without.board(r, c) = Empty;
             const StateGraph h = Explore(without, so);
+            a.reachedLimit |= !h.complete;
             if (h.complete && Judge(h, Walk(h)) == base) a.idleWalls.emplace_back(r, c);
         }
     }
@@ -475,6 +475,12 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
     return a;
 }
 
+std::uint64_t AnalyseBytes(std::size_t maxStates) { return 448ull * maxStates + kSearchFloorBytes; }
+
+// Two levels side by side at half the limit each take no more than one at the whole, but for a
+// second floor.
+std::uint64_t AnalyseMemoryBound(std::size_t maxStates) { return AnalyseBytes(maxStates) + kSearchFloorBytes; }
+
 std::optional<Puzzle> LevelPuzzle(std::string_view file, int level) { return ReadLevel(MemoryBytes(file), level); }
 
 namespace {
@@ -600,27 +606,30 @@ std::string AnalysisJson(int level, const Analysis& a) {
 }
 
 std::vector<Analysis> AnalyseLevels(std::string_view file, const std::vector<int>& chosen, const AnalyseOptions& options) {
-    // The levels are independent: two at a time, on the machine's two cores.
+    // The levels are independent: two at a time, on the machine's two cores, each within half
+    // the state limit, so that the two hold no more memory than one level at the whole limit. A
+    // level that reaches half the limit is analysed again, alone, at the whole: the figures are
+    // those of one level at a time.
+    const bool sideBySide = chosen.size() > 1 && options.maxStates > 1;
+    AnalyseOptions half = options;
+    if (sideBySide) half.maxStates = options.maxStates / 2;
     std::vector<Analysis> results(chosen.size());
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        // The last levels first: they are the big ones, and the two halves then end together.
-        for (std::size_t taken; (taken = next++) < chosen.size();) {
-            const std::size_t k = chosen.size() - 1 - taken;
-            const auto puzzle = LevelPuzzle(file, chosen[k]);
-            if (puzzle) {
-                results[k] = Analyse(*puzzle, options);
-            } else {
-                results[k].status = Analysis::Status::NotLoadable;
-                results[k].verdict = "not loadable";
-            }
+    auto analyse = [&](std::size_t k, const AnalyseOptions& o) {
+        const auto puzzle = LevelPuzzle(file, chosen[k]);
+        if (puzzle) {
+            results[k] = Analyse(*puzzle, o);
+        } else {
+            results[k].status = Analysis::Status::NotLoadable;
+            results[k].verdict = "not loadable";
         }
     };
-    {
-        std::vector<std::jthread> helpers;
-        const unsigned threads = std::min<unsigned>(2, std::max(1u, std::thread::hardware_concurrency()));
-        for (unsigned t = 1; t < threads && t < chosen.size(); ++t) helpers.emplace_back(work);
-        work();
+    std::atomic<std::size_t> next{0};
+    RunSideBySide(sideBySide ? 2 : 1, [&] {
+        // The last levels first: they are the big ones, and the two halves then end together.
+        for (std::size_t taken; (taken = next++) < chosen.size();) analyse(chosen.size() - 1 - taken, half);
+    });
+    for (std::size_t k = 0; k < chosen.size() && sideBySide; ++k) {
+        if (results[k].status == Analysis::Status::TooBig || results[k].reachedLimit) analyse(k, options);
     }
     return results;
 }
@@ -633,6 +642,7 @@ int RunAnalyse(std::string_view file, int onlyLevel, bool json, bool standard, c
     for (int level = 1; level <= levels; ++level) {
         if (onlyLevel == 0 || level == onlyLevel) chosen.push_back(level);
     }
+    if (const auto refused = RefuseMemory(options.maxStates, AnalyseMemoryBound(options.maxStates), err)) return *refused;
     std::vector<Analysis> results = AnalyseLevels(file, chosen, options);
     // Near-duplicates are a matter of the whole file, whichever levels are shown.
     std::vector<std::optional<Puzzle>> all;

@@ -90,6 +90,7 @@ struct Analysis {
     double twoAheadWinRate = -1;  // of the 2-ahead player, within kLookGameMoves slides
     std::vector<int> nearDuplicates;  // the file's other levels too much like this one (see NearDuplicates)
     int lateTrap = 0;             // the latest slide of a shortest solution that can lose the level; 0: none
+    bool reachedLimit = false;  // the graph of a board without one of its walls stopped at the limit
     std::string verdict;
 
     double DeadShare() const { return states ? static_cast<double>(deadStates) / static_cast<double>(states) : 0; }
@@ -105,6 +106,14 @@ inline constexpr double kMashableRate = 0.25;
 bool IsInteriorWall(const Board& board, int row, int col);
 
 Analysis Analyse(const Puzzle& puzzle, const AnalyseOptions& options = {});
+
+// The most memory one analysis with this state limit takes, whatever the level: its state graph
+// with the figures worked out over it (under 256 bytes a state on the widest levels), and the
+// graph of the board without one wall while it looks for idle walls (under 192 more).
+std::uint64_t AnalyseBytes(std::size_t maxStates);
+
+// The most memory `kelo-levels analyse` takes with this state limit, whatever the levels.
+std::uint64_t AnalyseMemoryBound(std::size_t maxStates);
 
 // The level as the game loads it from its record of `file`; nothing when the game would show
 // level 1 instead (a digit without a tile) or the file has no such level.

@@ -39,6 +39,7 @@ public:
             Add(Fault::EmptyFile, 0, 0, 0, [] { return "the file is empty: the game shows an empty level 1"; }, true);
             return std::move(report_);
         }
+        CheckEncoding();
         // Past the last level number the game never reads a byte: nothing there is worth a look.
         const std::int64_t checked = std::min<std::int64_t>(report_.levels, kLastReachableLevel);
         for (int level = 1; level <= checked; ++level) CheckLevel(level);
@@ -86,12 +87,40 @@ private:
         return static_cast<unsigned char>(window_[static_cast<std::size_t>(at - windowStart_)]);
     }
 
+    // A file saved as UTF-16 or with a byte order mark: the game reads those bytes as cells, and
+    // every level out of step. Told first, by name, rather than by the faults it causes.
+    void CheckEncoding() {
+        const int b0 = Byte(0), b1 = Byte(1), b2 = Byte(2), b3 = Byte(3);
+        std::string what;
+        if (b0 == 0xEF && b1 == 0xBB && b2 == 0xBF) {
+            what = "the file begins with a UTF-8 byte order mark (0xEF 0xBB 0xBF)";
+        } else if ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF)) {
+            what = std::string("the file is UTF-16 (byte order mark ") + Shown(static_cast<unsigned char>(b0)) + " " +
+                   Shown(static_cast<unsigned char>(b1)) + ")";
+        } else if (b0 > 0 && b1 == 0 && b2 > 0 && b3 == 0) {
+            what = "the file is UTF-16 (a NUL after every character)";
+        } else if (b0 == 0 && b1 > 0 && b2 == 0 && b3 > 0) {
+            what = "the file is UTF-16 (a NUL before every character)";
+        } else {
+            return;
+        }
+        Add(Fault::Encoding, 1, 1, 1, [&] {
+            return what + ": save it as plain ASCII text; the game reads these bytes as cells, and every level out of step";
+        });
+        outOfStep_ = true;
+    }
+
     // The line that begins at `start` must hold `length` characters and end in CR LF. The first
     // line that does not is reported; after it every level is read out of step.
     void CheckLine(int level, int row, std::int64_t start, std::int64_t length, bool mayLack) {
         const std::int64_t at = start + length;
         const int cr = Byte(at), lf = Byte(at + 1);
         if (cr == '\r' && lf == '\n') return;
+        // The game skips two bytes whatever they are: LF CR is read as CR LF is.
+        if (cr == '\n' && lf == '\r') {
+            report_.lfcr = true;
+            return;
+        }
         if (cr < 0 && mayLack) return;
         if (outOfStep_) return;
         if (cr < 0 && Byte(at - 1) < 0) return;  // the cells themselves run past the end: reported there
@@ -109,9 +138,12 @@ private:
         const std::int64_t found = (crlf ? end - 1 : end) - start;
         const bool runsOn = end - start > kLongestLine;
         const bool lfAlone = Byte(end) == '\n' && !crlf;
+        const bool crAlone = cr == '\r' && lf != '\n' && lf != '\r';
         Add(Fault::LineEnd, level, row, col, [&] {
             std::string what;
-            if (lfAlone) {
+            if (crAlone) {
+                what = "the line ends in CR alone (old Mac line ends); every line must end in CR LF";
+            } else if (lfAlone) {
                 what = "the line ends in LF alone; every line must end in CR LF";
             } else if (runsOn) {
                 what = "the line has more than " + std::to_string(kLongestLine) + " characters, expected " +
@@ -218,6 +250,8 @@ int RunCheck(const LevelBytes& file, std::ostream& out, std::ostream& err) {
         const CheckReport report = CheckLevels(watched);
         if (watched.Failed()) return ReadError(err);
         for (const auto& f : report.findings) out << FormatFinding(f) << "\n";
+        if (report.lfcr)
+            out << "note: lines end in LF CR rather than CR LF; the game skips the two bytes and reads them the same\n";
         if (report.total > report.findings.size())
             out << "and " << report.total - report.findings.size() << " more problems in the levels, not listed\n";
         const std::int64_t levels = report.levels;

@@ -18,6 +18,7 @@ inline constexpr std::size_t kListedFindings = 1000;
 
 enum class Fault {
     EmptyFile,
+    Encoding,     // a byte order mark or UTF-16: the game reads its bytes as cells
     PartialRecord,
     LineEnd,      // a line of the wrong length or not ended by CR LF: the rest is read out of step
     CutShort,     // the file ends inside a record
@@ -44,6 +45,7 @@ struct CheckReport {
     std::vector<Finding> findings;  // the first problems in file order, then those of the whole file
     std::uint64_t total = 0;        // every problem, listed or not
     std::int64_t levels = 0;
+    bool lfcr = false;  // lines ended in LF CR: the game reads them as CR LF, two bytes skipped
 };
 
 // Everything in the file that the game would read otherwise than the designer meant; lists the

@@ -7,6 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -125,6 +129,39 @@ std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::os
         return kLevelsError;
     }
     return std::nullopt;
+}
+
+std::optional<int> RefuseMemory(std::size_t maxStates, std::uint64_t needs, std::ostream& err) {
+    const std::uint64_t available = needs > (64ull << 20) ? AvailableMemory() : UINT64_MAX;
+    if (needs <= available) return std::nullopt;
+    auto mib = [](std::uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MiB"; };
+    err << "kelo-levels: analyses of up to " << maxStates << " states need " << mib(needs) << ", more than the "
+        << mib(available) << " of memory available: lower --max-states\n";
+    return kLevelsError;
+}
+
+void RunSideBySide(unsigned threads, const std::function<void()>& work) {
+    std::exception_ptr failure;
+    std::mutex guard;
+    auto guarded = [&] {
+        try {
+            work();
+        } catch (...) {
+            const std::lock_guard lock(guard);
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        try {
+            for (unsigned t = 1; t < std::min(threads, cores); ++t) helpers.emplace_back(guarded);
+        } catch (const std::system_error&) {
+            // No thread to be had (a limit on memory or processes): this one does all the work.
+        }
+        guarded();
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

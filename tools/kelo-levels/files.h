@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -66,6 +67,15 @@ std::int64_t LevelCount(std::int64_t fileSize);
 // The exit status, with its message, for a file without levels or without the level asked for
 // (solve, analyse, render); nothing when the command may go on.
 std::optional<int> RefuseLevelChoice(std::int64_t levels, int onlyLevel, std::ostream& err);
+
+// Refused before the work begins rather than failing inside it: status 2, with a message, when
+// work of up to `maxStates` states that takes `needs` bytes would not fit in the memory left.
+// What any search may take (kSearchFloorBytes) is never refused.
+std::optional<int> RefuseMemory(std::size_t maxStates, std::uint64_t needs, std::ostream& err);
+
+// Runs `work` on this thread and on threads - 1 more (fewer when the machine has fewer cores);
+// what any of them throws (out of memory) is thrown here once they have all ended.
+void RunSideBySide(unsigned threads, const std::function<void()>& work);
 
 // Whether two paths lead to the same file (the same device and inode, links followed); false
 // when either is missing.

@@ -139,8 +139,12 @@ std::optional<Puzzle> Build(const Design& d) {
     return p;
 }
 
-Design RandomDesign(const GenerateOptions& o, Rng& rng) {
-    for (;;) {
+// Every random draw of a board gives up after this many tries: ranges that leave no room (forty
+// rings among thirty shapes) end with a message rather than draw for ever.
+constexpr int kMostTries = 20'000;
+
+std::optional<Design> RandomDesign(const GenerateOptions& o, Rng& rng) {
+    for (int tries = 0; tries < kMostTries; ++tries) {
         Design d;
         d.frame = !o.openBorder;
         for (int k = rng.In(o.shapes.min, o.shapes.max); k > 0; --k) {
@@ -152,10 +156,11 @@ Design RandomDesign(const GenerateOptions& o, Rng& rng) {
         d.square = RandomCell(d, rng);
         if (Build(d)) return d;
     }
+    return std::nullopt;
 }
 
 // A designer's board as shapes: each group of touching walls is one.
-Design DesignOf(const Puzzle& p, Rng& rng) {
+std::optional<Design> DesignOf(const Puzzle& p, Rng& rng) {
     Design d;
     const Board& b = p.board;
     d.frame = true;
@@ -187,17 +192,18 @@ Design DesignOf(const Puzzle& p, Rng& rng) {
         }
     }
     // A missing piece gets a free cell of its own.
-    do {
+    for (int tries = 0; tries < kMostTries; ++tries) {
         d.ball = p.ballRow ? Cell{p.ballRow, p.ballCol} : RandomCell(d, rng);
         d.square = p.squareRow ? Cell{p.squareRow, p.squareCol} : RandomCell(d, rng);
-    } while (!Build(d));
-    return d;
+        if (Build(d)) return d;
+    }
+    return std::nullopt;
 }
 
 // One change: a shape moved, turned, swapped, added or taken away; a ring, the ball or the square moved;
 // a ring added or taken away.
-Design Mutate(const Design& from, const GenerateOptions& o, Rng& rng) {
-    for (;;) {
+std::optional<Design> Mutate(const Design& from, const GenerateOptions& o, Rng& rng) {
+    for (int tries = 0; tries < kMostTries; ++tries) {
         Design d = from;
         const int n = static_cast<int>(d.shapes.size());
         Shape* some = n ? &d.shapes[static_cast<std::size_t>(rng.In(0, n - 1))] : nullptr;
@@ -259,6 +265,7 @@ Design Mutate(const Design& from, const GenerateOptions& o, Rng& rng) {
         }
         if (Build(d)) return d;
     }
+    return std::nullopt;
 }
 
 double PenaltyBesidesIdle(const Analysis& a, const Targets& t) {
@@ -318,6 +325,9 @@ struct Pool {
 
 constexpr int kSearchTrials = 200;  // the random player's games while climbing; 500 for the result
 
+// Climbs side by side: two analyses at once.
+constexpr unsigned kGenerateThreads = 2;
+
 Pool Climb(const GenerateOptions& o, int restart) {
     // Each climb's stream starts at a number drawn from the seed's: seeds next to each other
     // would otherwise give the same stream one step apart.
@@ -325,13 +335,20 @@ Pool Climb(const GenerateOptions& o, int restart) {
     std::uint64_t start = 0;
     for (int r = 0; r <= restart; ++r) start = seeds.Next();
     Rng rng{start};
-    Design current = o.from ? DesignOf(*o.from, rng) : RandomDesign(o, rng);
-    if (o.from && restart > 0) current = Mutate(current, o, rng);  // each climb from its own first step
-    Candidate now = Evaluate(*Build(current), o, kSearchTrials);
     Pool pool{static_cast<std::size_t>(o.count), {}};
+    std::optional<Design> first = o.from ? DesignOf(*o.from, rng) : RandomDesign(o, rng);
+    if (!first) return pool;  // no board fits: an empty pool
+    Design current = *first;
+    if (o.from && restart > 0) {
+        // Each climb from its own first step.
+        if (const auto step = Mutate(current, o, rng)) current = *step;
+    }
+    Candidate now = Evaluate(*Build(current), o, kSearchTrials);
     pool.Offer(now);
     for (int step = 0; step < o.steps && !pool.Full(); ++step) {
-        const Design next = Mutate(current, o, rng);
+        const auto changed = Mutate(current, o, rng);
+        if (!changed) break;  // no change fits any more: the climb ends here
+        const Design next = *changed;
         const Candidate c = Evaluate(*Build(next), o, kSearchTrials);
         pool.Offer(c);
         // Worse boards are taken now and then, less and less often, to leave a local best.
@@ -356,14 +373,9 @@ double Penalty(const Analysis& a, const Targets& t) {
 std::vector<Candidate> Generate(const GenerateOptions& o) {
     std::vector<Pool> pools(static_cast<std::size_t>(o.restarts));
     std::atomic<int> next{0};
-    auto work = [&] {
+    RunSideBySide(o.restarts > 1 ? kGenerateThreads : 1, [&] {
         for (int r; (r = next++) < o.restarts;) pools[static_cast<std::size_t>(r)] = Climb(o, r);
-    };
-    {
-        std::vector<std::jthread> helpers;
-        if (o.restarts > 1 && std::thread::hardware_concurrency() > 1) helpers.emplace_back(work);
-        work();
-    }
+    });
     // The best of each climb first, for boards that differ; then the runners-up.
     std::vector<Candidate> firsts, rest;
     for (const Pool& p : pools) {
@@ -391,6 +403,8 @@ std::vector<Candidate> Generate(const GenerateOptions& o) {
     std::stable_sort(result.begin(), result.end(), Better);
     return result;
 }
+
+std::uint64_t GenerateMemoryBound(std::size_t maxStates) { return kGenerateThreads * AnalyseBytes(maxStates); }
 
 std::string RecordOf(const Board& board) {
     std::string s;
@@ -442,7 +456,21 @@ int RunGenerate(GenerateOptions options, const std::string& from, int level, con
             return kLevelsError;
         }
     }
+    // The board's free cells must hold the fewest rings asked for and the two pieces.
+    const int cells = options.openBorder ? kRows * kCols : (kRows - 2) * (kCols - 2);
+    if (options.rings.min + 2 > cells) {
+        err << "kelo-levels: " << options.rings.min << " rings and the two pieces cannot fit in the board's " << cells
+            << " free cells\n";
+        return kLevelsError;
+    }
+    if (const auto refused = RefuseMemory(options.maxStates, GenerateMemoryBound(options.maxStates), err)) return *refused;
     const auto candidates = Generate(options);
+    if (candidates.empty()) {
+        err << "kelo-levels: no board could be made: " << kMostTries << " draws found no free cells for "
+            << (from.empty() ? "the rings and the pieces among the walls; ask for fewer --rings or --shapes\n"
+                             : "the pieces on this board\n");
+        return kLevelsProblems;
+    }
     std::string records;
     for (const auto& c : candidates) records += RecordOf(c.puzzle.board);
     std::ostream& report = output.empty() ? err : out;

@@ -61,6 +61,9 @@ double Penalty(const Analysis& a, const Targets& t);
 // The best distinct candidates, best first.
 std::vector<Candidate> Generate(const GenerateOptions& options);
 
+// The most memory `kelo-levels generate` takes with this state limit.
+std::uint64_t GenerateMemoryBound(std::size_t maxStates);
+
 // The 164 bytes of a level file record for the board.
 std::string RecordOf(const Board& board);
 

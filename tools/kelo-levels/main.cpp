@@ -1,6 +1,7 @@
 // kelo-levels: checks and solves level files the way the game reads and plays them.
 #include <fcntl.h>
 #include <getopt.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,7 +37,7 @@ constexpr const char* kUsage =
     "       kelo-levels solve FILE [--level N] [--max-states N]\n"
     "       kelo-levels analyse FILE [--level N] [--json] [--max-states N] [--trials N] [--seed N]\n"
     "       kelo-levels analyse FILE --standard\n"
-    "       kelo-levels render FILE [--level N] [--solution] -o OUT.png\n"
+    "       kelo-levels render FILE [--level N] [--solution] [--max-states N] -o OUT.png\n"
     "       kelo-levels render FILE --curve -o OUT.png\n"
     "       kelo-levels generate [targets] [--from FILE --level N] [--seed N] [-o OUT.txt]\n"
     "       kelo-levels --help | --version\n"
@@ -56,7 +57,7 @@ constexpr const char* kUsage =
     "         when none meets them all)\n"
     "\n"
     "  --level N       only level N\n"
-    "  --max-states N  give up beyond N states (solve: 4000000, analyse: 2000000)\n"
+    "  --max-states N  give up beyond N states (solve: 4000000, analyse and render --solution: 2000000)\n"
     "  --json          analyse: one JSON object per level, in an array\n"
     "  --standard      analyse: the level set's standard, each rule with its value, PASS or FAIL\n"
     "                  (exit 1 when one fails)\n"
@@ -182,7 +183,7 @@ using A = Arguments;
 constexpr Option kOptions[] = {
     {"level", true, kSolve | kAnalyse | kRender | kGenerate,
      [](A& a, Given g) { return Number(g, 1, 32767, a.level); }},
-    {"max-states", true, kSolve | kAnalyse | kGenerate,
+    {"max-states", true, kSolve | kAnalyse | kRender | kGenerate,
      [](A& a, Given g) { return Number(g, 1, 100'000'000, a.maxStates); }},
     {"json", false, kAnalyse, [](A& a, Given) { a.json = true; return true; }},
     {"standard", false, kAnalyse, [](A& a, Given) { a.standard = true; return true; }},
@@ -367,7 +368,10 @@ int Main(int argc, char* argv[]) {
     std::string bytes;
     if (!kelo::ReadFile(args.path, bytes, std::cerr)) return kLevelsError;
 #ifdef KELO_RENDER
-    if (args.command == "render") return kelo::RunRender(bytes, level, args.solution, args.curve, args.output, std::cout, std::cerr);
+    if (args.command == "render") {
+        const auto maxStates = args.maxStates ? static_cast<std::size_t>(args.maxStates) : kelo::AnalyseOptions{}.maxStates;
+        return kelo::RunRender(bytes, level, args.solution, args.curve, maxStates, args.output, std::cout, std::cerr);
+    }
 #endif
     if (args.standard && (level || args.json)) {
         std::cerr << "kelo-levels: --standard judges the whole file, as text: not with --level or --json\n";
@@ -452,6 +456,9 @@ int main(int argc, char* argv[]) {
     HoldStandardStreams();
     // A file size limit makes a write fail, told and cleaned up, rather than kill the tool.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A big table freed goes back to the system at once, whichever thread held it: otherwise the
+    // next level's analysis would come on top of what the last one's thread keeps.
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
     OutputBuffer output;
     std::cout.rdbuf(&output);
     std::cout.exceptions(std::ios::badbit);

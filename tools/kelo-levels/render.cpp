@@ -325,8 +325,8 @@ QImage RenderCurve(const std::vector<Analysis>& levels) {
     return image;
 }
 
-int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, const std::string& path, std::ostream& out,
-              std::ostream& err) {
+int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, std::size_t maxStates,
+              const std::string& path, std::ostream& out, std::ostream& err) {
     const int levels = LevelCount(file.size());
     if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
     QSize size;
@@ -341,6 +341,7 @@ int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, c
         AnalyseOptions options;
         options.trials = 0;
         options.idleWalls = false;
+        options.maxStates = maxStates;
         const QImage image = RenderCurve(AnalyseLevels(file, all, options));
         QByteArray png;
         QBuffer buffer(&png);
@@ -372,6 +373,7 @@ int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, c
             AnalyseOptions options;
             options.trials = 0;
             options.idleWalls = false;
+            options.maxStates = maxStates;
             options.look = false;
             const Analysis a = Analyse(*puzzle, options);
             if (a.status == Analysis::Status::TooBig) {

@@ -29,8 +29,9 @@ QImage ContactSheetBand(std::string_view file, int row);
 // five slides and every five levels. A look over kMaxLook is drawn at kLookOver, hollow.
 QImage RenderCurve(const std::vector<Analysis>& levels);
 
-// `kelo-levels render`: the exit status. With `curve`, the staircase of the whole file.
-int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, const std::string& path, std::ostream& out,
-              std::ostream& err);
+// `kelo-levels render`: the exit status. With `curve`, the staircase of the whole file. A
+// solution is searched for within `maxStates` states.
+int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, std::size_t maxStates,
+              const std::string& path, std::ostream& out, std::ostream& err);
 
 }  // namespace kelo

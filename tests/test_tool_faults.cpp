@@ -1,0 +1,165 @@
+// The level tool's faults found by breaking it: draws without end, running out of memory, memory
+// past its bound, and reports that named the wrong fault.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <new>
+#include <regex>
+#include <sstream>
+
+#include "support/levels_util.h"
+#include "tools/kelo-levels/analyse.h"
+#include "tools/kelo-levels/check.h"
+#include "tools/kelo-levels/files.h"
+#include "tools/kelo-levels/generate.h"
+
+namespace kelo::test {
+namespace {
+
+const std::string kGood = Walled({"30000000000002", "00000000000004"});
+
+// An open board of 80 rings: more states than any limit.
+std::string ManyRings() {
+    std::vector<std::string> inside(7, std::string(14, '2'));
+    inside[3][0] = '3';
+    inside[5][13] = '4';
+    for (int k = 0; k < 16; ++k) inside[static_cast<std::size_t>(k % 7)][static_cast<std::size_t>(1 + k % 12)] = '0';
+    return Walled(inside);
+}
+
+struct Ran {
+    int status;
+    std::string out, err;
+    long peakKib;  // the most memory the tool held
+};
+
+Ran Tool(const TempFolder& folder, const std::vector<std::string>& words, long addressLimitKib = 0) {
+    std::vector<std::string> argv{KELO_LEVELS_TOOL};
+    argv.insert(argv.end(), words.begin(), words.end());
+    std::vector<char*> pointers;
+    for (std::string& w : argv) pointers.push_back(w.data());
+    pointers.push_back(nullptr);
+    const std::string out = folder.path() / "stdout", err = folder.path() / "stderr";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::chdir(folder.path().c_str()) != 0 || !std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr))
+            ::_exit(126);
+        if (addressLimitKib) {
+            const struct rlimit limit = {rlim_t(addressLimitKib) << 10, rlim_t(addressLimitKib) << 10};
+            ::setrlimit(RLIMIT_AS, &limit);
+        }
+        ::execv(pointers[0], pointers.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(child, &status, 0, &usage);
+    std::ifstream o(out), e(err);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), {std::istreambuf_iterator<char>(o), {}},
+            {std::istreambuf_iterator<char>(e), {}}, usage.ru_maxrss};
+}
+
+// Linked in by AddressSanitizer, under which address space limits and sizes mean nothing.
+extern "C" void __asan_init() __attribute__((weak));
+const bool kAddressSanitizer = &__asan_init != nullptr;
+
+// Forty rings among thirty shapes drew random cells for 25 minutes.
+TEST(ToolFaults, GenerateGivesUpWhenNoBoardFits) {
+    TempFolder folder;
+    const Ran run = Tool(folder, {"generate", "--rings", "40", "--shapes", "30", "--count", "1"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kelo-levels: no board could be made: 20000 draws found no free cells for the rings and the "
+                       "pieces among the walls; ask for fewer --rings or --shapes\n");
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(ToolFaults, GenerateRefusesMoreRingsThanCells) {
+    GenerateOptions options;
+    options.rings = {97, 97};
+    std::ostringstream out, err;
+    EXPECT_EQ(RunGenerate(options, "", 0, "", out, err), kLevelsError);
+    EXPECT_EQ(err.str(), "kelo-levels: 97 rings and the two pieces cannot fit in the board's 98 free cells\n");
+}
+
+// A worker thread that ran out of memory aborted the tool.
+TEST(ToolFaults, WhatAWorkerThrowsIsThrownToTheCaller) {
+    EXPECT_THROW(RunSideBySide(2, [] { throw std::bad_alloc(); }), std::bad_alloc);
+}
+
+TEST(ToolFaults, AnalyseAndGenerateRefuseAStateLimitThatCannotFit) {
+    if (kAddressSanitizer) GTEST_SKIP() << "memory limits mean nothing under AddressSanitizer";
+    TempFolder folder;
+    folder.Write("rings.txt", ManyRings() + ManyRings());
+    const std::regex refused("kelo-levels: analyses of up to 2000000 states need [0-9]+ MiB, more than the [0-9]+ MiB "
+                             "of memory available: lower --max-states\n");
+    Ran run = Tool(folder, {"analyse", "rings.txt"}, 400000);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(std::regex_match(run.err, refused)) << run.err;
+    run = Tool(folder, {"generate", "--max-states", "2000000"}, 400000);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(std::regex_match(run.err, refused)) << run.err;
+}
+
+// Two levels side by side took twice the memory of one: they are analysed side by side within
+// the memory of one.
+TEST(ToolFaults, TwoBigLevelsTakeTheMemoryOfOne) {
+    if (kAddressSanitizer) GTEST_SKIP() << "sizes mean nothing under AddressSanitizer";
+    TempFolder folder;
+    folder.Write("one.txt", ManyRings());
+    folder.Write("two.txt", ManyRings() + ManyRings());
+    const Ran one = Tool(folder, {"analyse", "one.txt", "--max-states", "400000"});
+    const Ran two = Tool(folder, {"analyse", "two.txt", "--max-states", "400000"});
+    EXPECT_EQ(two.out, one.out + "level 2" + one.out.substr(7));
+    EXPECT_LT(two.peakKib, one.peakKib * 5 / 4) << one.peakKib;
+}
+
+// Side by side at half the limit, a level that reaches it is analysed again at the whole: the
+// figures are those of one level at a time.
+TEST(ToolFaults, ALevelBetweenHalfTheLimitAndTheLimitIsAnalysedWhole) {
+    TempFolder folder;
+    folder.Write("levels.txt", kGood + kGood);
+    std::smatch states;
+    const std::string whole = Tool(folder, {"analyse", "levels.txt", "--level", "2", "--json"}).out;
+    ASSERT_TRUE(std::regex_search(whole, states, std::regex("\"states\": ([0-9]+)")));
+    const std::string limit = std::to_string(std::stoi(states[1]) + 1);
+    const Ran alone = Tool(folder, {"analyse", "levels.txt", "--level", "2", "--max-states", limit, "--json"});
+    const Ran both = Tool(folder, {"analyse", "levels.txt", "--max-states", limit, "--json"});
+    ASSERT_NE(alone.out.find("\"status\": \"solved\""), std::string::npos) << alone.out;
+    EXPECT_NE(both.out.find(alone.out.substr(4, alone.out.size() - 7)), std::string::npos) << both.out;
+}
+
+// The game skips the two bytes after each line whatever they are: LF CR reads as CR LF does.
+TEST(ToolFaults, LinesEndedInLfCrAreNoProblemButNamed) {
+    const std::string lfcr = std::regex_replace(kGood + kGood, std::regex("\r\n"), "\n\r");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck(MemoryBytes(lfcr), out, err), kLevelsSound);
+    EXPECT_EQ(out.str(), "note: lines end in LF CR rather than CR LF; the game skips the two bytes and reads them the same\n"
+                         "2 levels, all sound\n");
+}
+
+// The first problem names the file's encoding, not the faults it causes.
+TEST(ToolFaults, TheFirstProblemNamesTheEncoding) {
+    std::string utf16;
+    for (char c : kGood + kGood) utf16 += std::string(1, c) + '\0';
+    const struct {
+        std::string file;
+        const char* first;
+    } cases[] = {
+        {std::regex_replace(kGood + kGood, std::regex("\r\n"), "\r"), "the line ends in CR alone"},
+        {"\xEF\xBB\xBF" + kGood + kGood, "the file begins with a UTF-8 byte order mark (0xEF 0xBB 0xBF): save it as plain ASCII"},
+        {"\xFF\xFE" + utf16, "the file is UTF-16 (byte order mark 0xFF 0xFE): save it as plain ASCII"},
+        {utf16, "the file is UTF-16 (a NUL after every character)"},
+        {std::string(1, '\0') + utf16.substr(0, utf16.size() - 1), "the file is UTF-16 (a NUL before every character)"},
+    };
+    for (const auto& c : cases) {
+        const auto findings = CheckLevels(c.file);
+        ASSERT_FALSE(findings.empty()) << c.first;
+        EXPECT_EQ(findings[0].message.substr(0, std::string(c.first).size()), c.first);
+    }
+}
+
+}  // namespace
+}  // namespace kelo::test
