@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace kelo {
@@ -49,12 +50,21 @@ void QtPlatform::BindCheckMark(Setting setting, QAction* action) {
 
 void QtPlatform::PaintPicture(int picture, int x, int y) {
     if (picture < 0 || picture >= static_cast<int>(tiles_.size())) return;
-    {
+    const QImage& tile = tiles_[picture];
+    const QRect drawn = QRect(x, y, tile.width(), tile.height()) & surface_->rect();
+    if (drawn.isEmpty()) return;
+    if (tile.format() == surface_->format() && tile.depth() == 32) {
+        // The tile's rows copied as they are: a painter made for each of a load's 144 tiles cost
+        // more than the copies themselves.
+        for (int row = drawn.top(); row <= drawn.bottom(); ++row) {
+            std::memcpy(surface_->scanLine(row) + drawn.left() * 4, tile.constScanLine(row - y) + (drawn.left() - x) * 4,
+                        static_cast<std::size_t>(drawn.width()) * 4);
+        }
+    } else {
         QPainter painter(surface_);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(x, y, tiles_[picture]);
+        painter.drawImage(x, y, tile);
     }
-    const QRect drawn(x, y, tiles_[picture].width(), tiles_[picture].height());
     surfaceWidget_->update(drawn);
     unshown_ = unshown_.united(drawn);
 }
