@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "ui/client_area.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -105,7 +106,7 @@ void BM_AnimationFrames(benchmark::State& state) {
     window->platform().SetChecked(kelo::Setting::Animation, true);
     window->platform().SetChecked(kelo::Setting::Son, false);
     FrameClock clock;
-    window->surfaceWidget()->installEventFilter(&clock);
+    window->clientArea()->installEventFilter(&clock);
     std::vector<double> periods;
     Load(3);
     for (auto _ : state) {
@@ -120,7 +121,7 @@ void BM_AnimationFrames(benchmark::State& state) {
             }
         }
     }
-    window->surfaceWidget()->removeEventFilter(&clock);
+    window->clientArea()->removeEventFilter(&clock);
     ReportPeriods(state, periods);
 }
 BENCHMARK(BM_AnimationFrames)->Iterations(1)->Unit(benchmark::kMillisecond);

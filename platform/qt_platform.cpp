@@ -1,20 +1,17 @@
 #include "platform/qt_platform.h"
 
 #include "platform/program_folder.h"
+#include "ui/client_area.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QGroupBox>
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
-#include <QPainter>
 #include <QTranslator>
 #include <QWidget>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <thread>
 
 namespace kelo {
@@ -39,78 +36,31 @@ void LoadQtFrenchOnce() {
     }
 }
 
-QtPlatform::QtPlatform(QWidget* window, QWidget* surfaceWidget, QGroupBox* frame, QImage* surface,
-                       std::array<QImage, 5> tiles)
-    : window_(window), surfaceWidget_(surfaceWidget), frame_(frame), surface_(surface), tiles_(std::move(tiles)) {}
-
-void QtPlatform::BindCheckMark(Setting setting, QAction* action) {
-    actions_[setting] = action;
-    action->setChecked(flags_[setting]);
-}
+QtPlatform::QtPlatform(QWidget& window, ClientArea& area, std::array<QImage, 5> tiles,
+                       std::map<Setting, QAction*> checkMarks)
+    : window_(window), area_(area), tiles_(std::move(tiles)), checkMarks_(std::move(checkMarks)) {}
 
 void QtPlatform::PaintPicture(int picture, int x, int y) {
     if (picture < 0 || picture >= static_cast<int>(tiles_.size())) return;
-    const QImage& tile = tiles_[picture];
-    const QRect drawn = QRect(x, y, tile.width(), tile.height()) & surface_->rect();
-    if (drawn.isEmpty()) return;
-    if (tile.format() == surface_->format() && tile.depth() == 32) {
-        // The tile's rows copied as they are: a painter made for each of a load's 144 tiles cost
-        // more than the copies themselves.
-        for (int row = drawn.top(); row <= drawn.bottom(); ++row) {
-            std::memcpy(surface_->scanLine(row) + drawn.left() * 4, tile.constScanLine(row - y) + (drawn.left() - x) * 4,
-                        static_cast<std::size_t>(drawn.width()) * 4);
-        }
-    } else {
-        QPainter painter(surface_);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(x, y, tile);
-    }
-    surfaceWidget_->update(drawn);
-    unshown_ = unshown_.united(drawn);
+    area_.Paint(tiles_[picture], x, y);
 }
 
-void QtPlatform::Refresh() {
-    // Only what was drawn since the last refresh: an animation frame is two neighbouring cells,
-    // not the whole area with the frame's caption.
-    surfaceWidget_->repaint(unshown_);
-    unshown_ = QRect();
-}
+void QtPlatform::Refresh() { area_.Refresh(); }
 
-void QtPlatform::Line(int x1, int y1, int x2, int y2, std::uint32_t colour) {
-    const QRgb rgb = 0xFF000000u | colour;
-    const int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
-    const int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
-    int err = dx + dy;
-    int x = x1, y = y1;
-    for (;;) {
-        if (surface_->rect().contains(x, y)) surface_->setPixel(x, y, rgb);
-        if (x == x2 && y == y2) break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x += sx; }
-        if (e2 <= dx) { err += dx; y += sy; }
-    }
-    const QRect drawn(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
-    surfaceWidget_->update(drawn);
-    unshown_ = unshown_.united(drawn);
-}
+void QtPlatform::Line(int x1, int y1, int x2, int y2, std::uint32_t colour) { area_.Line(x1, y1, x2, y2, colour); }
 
-void QtPlatform::SetCaption(const std::string& text) { window_->setWindowTitle(QString::fromStdString(text)); }
+void QtPlatform::SetCaption(const std::string& text) { window_.setWindowTitle(QString::fromStdString(text)); }
 
-void QtPlatform::SetFrameCaption(const std::string& text) {
-    frame_->setTitle(QString::fromStdString(text));
-    unshown_ = unshown_.united(frame_->geometry());
-}
+void QtPlatform::SetFrameCaption(const std::string& text) { area_.SetFrameCaption(QString::fromStdString(text)); }
 
 bool QtPlatform::Checked(Setting setting) {
-    const auto it = actions_.find(setting);
-    if (it != actions_.end() && it->second) return it->second->isChecked();
-    return flags_[setting];
+    const auto it = checkMarks_.find(setting);
+    return it != checkMarks_.end() && it->second->isChecked();
 }
 
 void QtPlatform::SetChecked(Setting setting, bool checked) {
-    flags_[setting] = checked;
-    const auto it = actions_.find(setting);
-    if (it != actions_.end() && it->second) it->second->setChecked(checked);
+    const auto it = checkMarks_.find(setting);
+    if (it != checkMarks_.end()) it->second->setChecked(checked);
 }
 
 void QtPlatform::PlaySound(const std::string& path, int flags) {
@@ -120,13 +70,13 @@ void QtPlatform::PlaySound(const std::string& path, int flags) {
 
 void QtPlatform::MsgBox(const std::string& text, const std::string& title) {
     LoadQtFrenchOnce();
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), ForDisplay(text), QMessageBox::Ok, window_);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), ForDisplay(text), QMessageBox::Ok, &window_);
     box.exec();
 }
 
 std::string QtPlatform::InputBox(const std::string& prompt, const std::string& title) {
     LoadQtFrenchOnce();
-    QInputDialog dialog(window_);
+    QInputDialog dialog(&window_);
     dialog.setWindowTitle(QString::fromStdString(title));
     dialog.setLabelText(QString::fromStdString(prompt));
     dialog.setTextValue(QString());
@@ -165,7 +115,10 @@ std::optional<std::size_t> QtPlatform::ReadLevelFile(std::int64_t offset, char* 
 }
 
 void QtPlatform::End() {
-    ending_ = true;
+    // Keys and commands already on their way reach nothing: the window and its menu items take
+    // no more input before the event loop ends.
+    window_.setEnabled(false);
+    for (QAction* action : window_.findChildren<QAction*>()) action->setEnabled(false);
     QCoreApplication::exit(0);
 }
 

@@ -1,33 +1,28 @@
 #pragma once
 
 #include <QImage>
-#include <QPointer>
-#include <QRect>
 #include <array>
 #include <chrono>
 #include <map>
-#include <memory>
 
 #include "platform/level_file.h"
 #include "platform/platform.h"
 #include "platform/event_sound.h"
 
 class QAction;
-class QGroupBox;
 class QWidget;
 
 namespace kelo {
 
-// The platform of the real window: a kept 640 x 415 image that the surface widget repaints from,
-// Qt boxes and sounds, the steady clock and the level file.
+class ClientArea;
+
+// The platform of the real window: drawing through its client area, the check marks of its menu
+// items, Qt boxes and sounds, the steady clock and the level file.
 class QtPlatform final : public Platform {
 public:
-    QtPlatform(QWidget* window, QWidget* surfaceWidget, QGroupBox* frame, QImage* surface,
-               std::array<QImage, 5> tiles);
-
-    // Until an action is bound, a check mark is a plain flag, on as at launch.
-    void BindCheckMark(Setting setting, QAction* action);
-    bool Ending() const { return ending_; }
+    // `checkMarks` are the menu items whose check marks hold the settings: the only copy of them.
+    QtPlatform(QWidget& window, ClientArea& area, std::array<QImage, 5> tiles,
+               std::map<Setting, QAction*> checkMarks);
 
     void PaintPicture(int picture, int x, int y) override;
     void Refresh() override;
@@ -49,18 +44,12 @@ public:
     void End() override;
 
 private:
-    QWidget* window_;
-    QWidget* surfaceWidget_;
-    QGroupBox* frame_;
-    QImage* surface_;
-    // The bounds of what was drawn since the last Refresh.
-    QRect unshown_;
+    QWidget& window_;
+    ClientArea& area_;
     std::array<QImage, 5> tiles_;
-    std::map<Setting, QPointer<QAction>> actions_;
-    std::map<Setting, bool> flags_{{Setting::Animation, true}, {Setting::Son, true}};
+    std::map<Setting, QAction*> checkMarks_;
     EventSound sound_;
     LevelFile levelFile_;
-    bool ending_ = false;
     std::chrono::steady_clock::time_point lastPauseEnd_{};
 };
 

@@ -15,6 +15,8 @@
 #include "commands/menu.h"
 #include "support/levels_util.h"
 #include "ui/application.h"
+#include "ui/client_area.h"
+#include "ui/keys.h"
 #include "ui/tiles.h"
 
 namespace kelo {
@@ -51,12 +53,12 @@ protected:
     }
     void Key(int key, QWidget* to = nullptr) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(to ? to : window.surfaceWidget(), &press);
+        QApplication::sendEvent(to ? to : window.clientArea(), &press);
     }
     // Is tile `code` drawn with its top left corner at (x, y)?
     bool Shows(int x, int y, int code) const {
         static const auto tiles = TileImages();
-        return window.surface().copy(x, y, 40, 40) == tiles[code];
+        return window.clientArea()->surface().copy(x, y, 40, 40) == tiles[code];
     }
     // The game's last message as a box shows it, its lines broken.
     std::string Message() { return QString::fromStdString(window.form().MessageText).replace("\r\n", "\n").toStdString(); }
@@ -74,8 +76,8 @@ TEST_F(WindowTest, TheFirstBoardIsDrawnAndPaintedWhereItBelongs) {
     EXPECT_TRUE(Shows(40, 40, Ball));
     EXPECT_TRUE(Shows(80, 40, Ring));
     EXPECT_TRUE(Shows(560, 80, Square));
-    const QImage painted = window.surfaceWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(painted.copy(0, 0, 640, 360), window.surface().copy(0, 0, 640, 360));
+    const QImage painted = window.clientArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(painted.copy(0, 0, 640, 360), window.clientArea()->surface().copy(0, 0, 640, 360));
 }
 
 // Down, left, up against the ball's column, right; the selected piece shows beside the board.
@@ -88,12 +90,12 @@ TEST_F(WindowTest, TheSquareGoesRoundTheBoard) {
         Key(key);
         EXPECT_TRUE(Shows(x, y, Square)) << key;
     }
-    EXPECT_EQ(window.frame()->title(), "Nombre de mouvements : 4");
+    EXPECT_EQ(window.clientArea()->frame()->title(), "Nombre de mouvements : 4");
 }
 
 TEST_F(WindowTest, TheLongestMoveCountFitsInsideTheFramesTitleMargins) {
-    EXPECT_LE(QFontMetrics(window.frame()->font()).horizontalAdvance("Nombre de mouvements : 32767"),
-              window.frame()->width() - 14);
+    EXPECT_LE(QFontMetrics(window.clientArea()->frame()->font()).horizontalAdvance("Nombre de mouvements : 32767"),
+              window.clientArea()->frame()->width() - 14);
 }
 
 // Once a menu was used, whichever widget of the window holds the keyboard hands the keys on.
@@ -102,7 +104,7 @@ TEST_F(WindowTest, KeysReachTheGameFromTheMenuBar) {
     for (int key : {Qt::Key_Space, Qt::Key_Down, Qt::Key_Up}) Key(key, window.menuBar());
     EXPECT_EQ(window.form().MoveCount, 2);
     EXPECT_TRUE(Shows(580, 361, Square));
-    EXPECT_TRUE(window.surfaceWidget()->hasFocus());
+    EXPECT_TRUE(window.clientArea()->hasFocus());
 }
 
 TEST_F(WindowTest, AWinShowsItsMessageInAPlainBox) {
@@ -116,9 +118,9 @@ TEST_F(WindowTest, AWinShowsItsMessageInAPlainBox) {
 }
 
 // The bar holds the table's items in order, with their shortcuts and check marks; a toggle
-// chosen flips its mark once, though Qt flips a checkable action too; the go-to, help and about
-// boxes open. Qt's buttons read English when its own French texts are not loaded, whatever LANG
-// says: the build runs this test under several.
+// chosen flips its mark once (Qt flips it, and the handler is not run again); the go-to, help
+// and about boxes open. Qt's buttons read English when its own French texts are not loaded,
+// whatever LANG says: the build runs this test under several.
 TEST_F(WindowTest, TheMenuBarSpeaksFrenchAndOpensItsBoxes) {
     std::string shown;
     std::string table;
@@ -159,6 +161,39 @@ TEST_F(WindowTest, TheMenuBarSpeaksFrenchAndOpensItsBoxes) {
     EXPECT_EQ(QGuiApplication::desktopFileName(), "org.kelo.kelo");
 }
 
+// Once Quitter has ended the game, keys and commands still on their way reach nothing: the window
+// shuts off its own input, so that no handler has to ask whether the game is ending.
+TEST_F(WindowTest, NoKeyNorCommandReachesTheGameAfterItEnds) {
+    window.platform().End();
+    Key(Qt::Key_Right);
+    window.action("Suivant")->trigger();
+    EXPECT_TRUE(Shows(40, 40, Ball));
+    EXPECT_EQ(window.windowTitle(), "Kelo - Niveau 1");
+    EXPECT_FALSE(window.isEnabled());
+    // End asked an event loop to end, and none was running here: one runs and ends now, or the
+    // next box of the run would close as soon as it opened.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QApplication::exec();
+}
+
+// The menu item holds the setting: what it shows is what the game reads, both ways.
+TEST_F(WindowTest, TheCheckMarkShownIsTheSettingRead) {
+    window.action("Animation")->setChecked(false);
+    EXPECT_FALSE(window.platform().Checked(Setting::Animation));
+    window.platform().SetChecked(Setting::Animation, true);
+    EXPECT_TRUE(window.action("Animation")->isChecked());
+}
+
+// The game tells apart Space, the four arrows and any other key: every other key has one code.
+TEST(Keys, EveryKeyButSpaceAndTheArrowsIsTheSameOtherKey) {
+    const struct { int qtKey; int code; } keys[] = {
+        {Qt::Key_Space, 32}, {Qt::Key_Left, 37}, {Qt::Key_Up, 38}, {Qt::Key_Right, 39}, {Qt::Key_Down, 40},
+        {Qt::Key_A, kKeyOther}, {Qt::Key_5, kKeyOther}, {Qt::Key_Escape, kKeyOther},
+        {Qt::Key_Return, kKeyOther}, {Qt::Key_Tab, kKeyOther}, {Qt::Key_F1, kKeyOther},
+    };
+    for (const auto& [qtKey, code] : keys) EXPECT_EQ(VirtualKeyOf(qtKey), code) << qtKey;
+}
+
 // WCAG contrast of a picture of text: its commonest colour is the background, the text the
 // colour farthest from it.
 double Contrast(const QPixmap& picture) {
@@ -188,7 +223,7 @@ TEST(Colours, PlatformDrawnPartsAreReadableUnderLightAndDarkDesktops) {
         window.Launch();
         // The move count, and a label of the bar on its own, inside its item's edges.
         const QRect item = window.menuBar()->actionGeometry(window.menuBar()->actions()[0]).adjusted(2, 2, -2, -2);
-        std::vector<double> seen = {Contrast(window.frame()->grab()), Contrast(window.menuBar()->grab().copy(item))};
+        std::vector<double> seen = {Contrast(window.clientArea()->frame()->grab()), Contrast(window.menuBar()->grab().copy(item))};
         WithBox([&] { window.action("Aller")->trigger(); },
                 [&](QDialog* d) { seen.push_back(Contrast(d->findChild<QLabel*>()->grab())); });
         ASSERT_EQ(seen.size(), 3u);

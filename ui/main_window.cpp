@@ -2,124 +2,30 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFontMetrics>
-#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMenuBar>
-#include <QPainter>
 #include <QScreen>
-#include <algorithm>
+#include <QTranslator>
 #include <cmath>
 
 #include "commands/menu.h"
+#include "ui/client_area.h"
 #include "ui/keys.h"
 #include "ui/launch.h"
 #include "ui/tiles.h"
 
 namespace kelo {
 
-namespace {
-constexpr int kClientWidth = 640;
-constexpr int kClientHeight = 415;
-constexpr QRgb kGrey = 0xFFC0C0C0;
-const QRect kFrameRect(8, 376, 161, 25);
-}  // namespace
-
-SurfaceWidget::SurfaceWidget(const QImage* image, QWidget* parent) : QWidget(parent), image_(image) {
-    setFixedSize(image->size());
-    setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-bool SurfaceWidget::event(QEvent* event) {
-    // Every key, Tab included, goes to the game; menu shortcuts are taken before they get here.
-    if (event->type() == QEvent::KeyPress) {
-        if (onKey) onKey(static_cast<QKeyEvent*>(event)->key());
-        return true;
-    }
-    return QWidget::event(event);
-}
-
-void SurfaceWidget::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    // No device to paint on when Qt could not make the window's buffer: the kept image waits
-    // for the next repaint.
-    if (!painter.isActive()) return;
-    // On a scaled screen each image pixel becomes a block: tiles keep their hard edges.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(event->rect(), *image_, event->rect());
-}
-
-namespace {
-
-// Frame1: an etched frame with its caption set into the top edge, the way a labelled frame looks:
-// a groove of 808080, the caption's room 6 pixels in with 2 pixels either side, the caption
-// centred in it. Drawn here rather than by a style sheet, whose parser and style cost the launch
-// more than the rest of the window; the pixels are the ones the style sheet drew.
-class CaptionFrame final : public QGroupBox {
-public:
-    using QGroupBox::QGroupBox;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QFontMetrics metrics(font());
-        const int top = metrics.height() / 2;
-        const QRect caption(8, 0, metrics.horizontalAdvance(title() + QLatin1Char(' ')), metrics.height());
-        const int w = width(), h = height();
-        painter.setPen(QColor(0x80, 0x80, 0x80));
-        painter.drawLine(0, top, 0, h - 1);
-        painter.drawLine(0, top, 5, top);
-        painter.drawLine(caption.right() + 3, top, w - 1, top);
-        painter.drawLine(w - 2, top + 2, w - 2, h - 3);
-        painter.drawLine(2, h - 2, w - 2, h - 2);
-        painter.setPen(Qt::black);
-        painter.drawText(caption, Qt::AlignCenter | Qt::TextShowMnemonic, title());
-    }
-};
-
-}  // namespace
-
-QFont FrameFont(const QFont& base) {
-    const QString longest = QString::fromStdString(kMoveCaption + "32767");
-    QFont font = base;
-    // The group box draws its title with a few pixels of margin on either side.
-    const int room = kFrameRect.width() - 14;
-    // Each size tried costs a font load at launch: start from the size that the width at 13
-    // pixels points to, and step down from there only while the text is still too wide.
-    font.setPixelSize(13);
-    const int wide = QFontMetrics(font).horizontalAdvance(longest);
-    if (wide <= room) return font;
-    for (int pixels = std::clamp(13 * room / wide, 7, 12);; --pixels) {
-        font.setPixelSize(pixels);
-        if (pixels == 7 || QFontMetrics(font).horizontalAdvance(longest) <= room) return font;
-    }
-}
-
-MainWindow::MainWindow() : surface_(kClientWidth, kClientHeight, QImage::Format_RGB32) {
-    surface_.fill(kGrey);
+MainWindow::MainWindow() {
     setWindowTitle(QStringLiteral("Kelo"));
     setWindowIcon(WindowIcon());
 
-    surfaceWidget_ = new SurfaceWidget(&surface_, this);
-    setCentralWidget(surfaceWidget_);
-
-    frame_ = new CaptionFrame(QStringLiteral("Nombre de mouvements :"), surfaceWidget_);
-    frame_->setGeometry(kFrameRect);
-    frame_->setFocusPolicy(Qt::NoFocus);
-    frame_->setFont(FrameFont(frame_->font()));
-    QPalette palette = frame_->palette();
-    palette.setColor(QPalette::Window, QColor(kGrey));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    frame_->setPalette(palette);
-
-    platform_ = std::make_unique<QtPlatform>(this, surfaceWidget_, frame_, &surface_, TileImages());
+    area_ = new ClientArea(this);
+    setCentralWidget(area_);
+    platform_ = std::make_unique<QtPlatform>(*this, *area_, TileImages(), BuildMenuBar());
     form_ = std::make_unique<Form1>(*platform_);
-    surfaceWidget_->onKey = [this](int qtKey) {
-        if (platform_->Ending()) return;
-        form_->Form_KeyDown(VirtualKeyOf(qtKey), 0);
-    };
-    BuildMenuBar();
+    area_->onKey = [this](int qtKey) { form_->Form_KeyDown(VirtualKeyOf(qtKey), 0); };
 
     menuBar()->setFocusPolicy(Qt::NoFocus);
     // No grey palette for the window as a whole: the grey belongs to the client area, which
@@ -132,7 +38,8 @@ MainWindow::MainWindow() : surface_(kClientWidth, kClientHeight, QImage::Format_
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::BuildMenuBar() {
+std::map<Setting, QAction*> MainWindow::BuildMenuBar() {
+    std::map<Setting, QAction*> checkMarks;
     for (const Menu& menu : MenuBar()) {
         QMenu* qmenu = menuBar()->addMenu(QString::fromStdString(menu.caption));
         for (const MenuItem& item : menu.items) {
@@ -147,19 +54,18 @@ void MainWindow::BuildMenuBar() {
                 action->setShortcutContext(Qt::WindowShortcut);
             }
             if (item.checkMark) {
+                // Checked at launch. Qt inverts the mark itself when the item is chosen, which is
+                // all that the item's handler does: the handler is not run again.
                 action->setCheckable(true);
-                platform_->BindCheckMark(*item.checkMark, action);
+                action->setChecked(true);
+                checkMarks[*item.checkMark] = action;
+                continue;
             }
             const Handler handler = item.handler;
-            connect(action, &QAction::triggered, this, [this, action, handler] {
-                if (platform_->Ending()) return;
-                // Qt flips a checkable action before it triggers; undo that, so that the
-                // handler alone flips the mark.
-                if (action->isCheckable()) action->setChecked(!action->isChecked());
-                handler(*form_);
-            });
+            connect(action, &QAction::triggered, this, [this, handler] { handler(*form_); });
         }
     }
+    return checkMarks;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -169,7 +75,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // itself as that widget, and the bar then keeps the keyboard with nothing highlighted. So the
     // game's keys are taken here, before any widget of the window sees them, unless a menu or a
     // box is open; the board gets the focus back, which ends the bar's keyboard mode.
-    if (event->type() != QEvent::KeyPress || watched == surfaceWidget_) return false;
+    if (event->type() != QEvent::KeyPress || watched == area_) return false;
     const auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this || !isActiveWindow()) return false;
     if (QApplication::activePopupWidget() || QApplication::activeModalWidget()) return false;
@@ -181,8 +87,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_Down: break;
     default: return false;
     }
-    surfaceWidget_->setFocus(Qt::OtherFocusReason);
-    return QCoreApplication::sendEvent(surfaceWidget_, event);
+    area_->setFocus(Qt::OtherFocusReason);
+    return QCoreApplication::sendEvent(area_, event);
 }
 
 QAction* MainWindow::action(const std::string& name) const {
@@ -198,7 +104,7 @@ void MainWindow::Launch() {
         move(frame.topLeft());
     }
     show();
-    surfaceWidget_->setFocus(Qt::OtherFocusReason);
+    area_->setFocus(Qt::OtherFocusReason);
     activateWindow();
 }
 
@@ -215,5 +121,13 @@ void KeepScaleHonourable() {
     if (ok && !(std::isfinite(factor) && factor >= kLeast && factor <= kMost)) qputenv(name, "1");
 }
 
+void LoadQtFrench(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    } else {
+        delete translator;
+    }
+}
 
 }  // namespace kelo

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QImage>
 #include <QMainWindow>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -11,23 +9,11 @@
 #include "platform/qt_platform.h"
 
 class QAction;
-class QGroupBox;
+class QCoreApplication;
 
 namespace kelo {
 
-// The client area: shows the kept drawing and hands every key to the game.
-class SurfaceWidget : public QWidget {
-public:
-    SurfaceWidget(const QImage* image, QWidget* parent);
-    std::function<void(int qtKey)> onKey;
-
-protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    const QImage* image_;
-};
+class ClientArea;
 
 // Form1's window: 640 x 415 client pixels under the menu bar.
 class MainWindow : public QMainWindow {
@@ -41,20 +27,17 @@ public:
     Form1& form() { return *form_; }
     QtPlatform& platform() { return *platform_; }
     QAction* action(const std::string& name) const;
-    QGroupBox* frame() const { return frame_; }
-    SurfaceWidget* surfaceWidget() const { return surfaceWidget_; }
-    const QImage& surface() const { return surface_; }
+    ClientArea* clientArea() const { return area_; }
 
 protected:
     // Space and the arrows, whichever widget of the window Qt meant them for.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildMenuBar();
+    // The menu bar; the items whose check marks hold the settings.
+    std::map<Setting, QAction*> BuildMenuBar();
 
-    QImage surface_;
-    SurfaceWidget* surfaceWidget_ = nullptr;
-    QGroupBox* frame_ = nullptr;
+    ClientArea* area_ = nullptr;
     std::unique_ptr<QtPlatform> platform_;
     std::unique_ptr<Form1> form_;
     std::map<std::string, QAction*> actions_;
@@ -64,7 +47,8 @@ private:
 // cannot honour is replaced by 1.
 void KeepScaleHonourable();
 
-// The largest font that shows the longest move count whole in the frame's 161 pixels.
-QFont FrameFont(const QFont& base);
+// Qt's own texts, such as the standard buttons, in French whatever the user's language (the
+// level editor's; the game loads them with its first box).
+void LoadQtFrench(QCoreApplication& app);
 
 }  // namespace kelo

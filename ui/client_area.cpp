@@ -1,0 +1,151 @@
+#include "ui/client_area.h"
+
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cstdlib>
+
+#include "game/form1.h"
+
+namespace kelo {
+
+namespace {
+
+constexpr QRgb kGrey = 0xFFC0C0C0;
+const QRect kFrameRect(8, 376, 161, 25);
+
+// Frame1: an etched frame with its caption set into the top edge, the way a labelled frame looks:
+// a groove of 808080, the caption's room 6 pixels in with 2 pixels either side, the caption
+// centred in it. Drawn here rather than by a style sheet, whose parser and style cost the launch
+// more than the rest of the window; the pixels are the ones the style sheet drew.
+class CaptionFrame final : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int top = metrics.height() / 2;
+        const QRect caption(8, 0, metrics.horizontalAdvance(title() + QLatin1Char(' ')), metrics.height());
+        const int w = width(), h = height();
+        painter.setPen(QColor(0x80, 0x80, 0x80));
+        painter.drawLine(0, top, 0, h - 1);
+        painter.drawLine(0, top, 5, top);
+        painter.drawLine(caption.right() + 3, top, w - 1, top);
+        painter.drawLine(w - 2, top + 2, w - 2, h - 3);
+        painter.drawLine(2, h - 2, w - 2, h - 2);
+        painter.setPen(Qt::black);
+        painter.drawText(caption, Qt::AlignCenter | Qt::TextShowMnemonic, title());
+    }
+};
+
+}  // namespace
+
+QFont FrameFont(const QFont& base) {
+    const QString longest = QString::fromStdString(kMoveCaption + "32767");
+    QFont font = base;
+    // The group box draws its title with a few pixels of margin on either side.
+    const int room = kFrameRect.width() - 14;
+    // Each size tried costs a font load at launch: start from the size that the width at 13
+    // pixels points to, and step down from there only while the text is still too wide.
+    font.setPixelSize(13);
+    const int wide = QFontMetrics(font).horizontalAdvance(longest);
+    if (wide <= room) return font;
+    for (int pixels = std::clamp(13 * room / wide, 7, 12);; --pixels) {
+        font.setPixelSize(pixels);
+        if (pixels == 7 || QFontMetrics(font).horizontalAdvance(longest) <= room) return font;
+    }
+}
+
+ClientArea::ClientArea(QWidget* parent)
+    : QWidget(parent), surface_(kClientWidth, kClientHeight, QImage::Format_RGB32) {
+    surface_.fill(kGrey);
+    setFixedSize(surface_.size());
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    frame_ = new CaptionFrame(QStringLiteral("Nombre de mouvements :"), this);
+    frame_->setGeometry(kFrameRect);
+    frame_->setFocusPolicy(Qt::NoFocus);
+    frame_->setFont(FrameFont(frame_->font()));
+    QPalette palette = frame_->palette();
+    palette.setColor(QPalette::Window, QColor(kGrey));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    frame_->setPalette(palette);
+}
+
+void ClientArea::Paint(const QImage& image, int x, int y) {
+    {
+        QPainter painter(&surface_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(x, y, image);
+    }
+    const QRect drawn(x, y, image.width(), image.height());
+    update(drawn);
+    unshown_ = unshown_.united(drawn);
+}
+
+void ClientArea::Line(int x1, int y1, int x2, int y2, QRgb colour) {
+    const QRgb rgb = 0xFF000000u | colour;
+    const int dx = std::abs(x2 - x1);
+    const int sx = x1 < x2 ? 1 : -1;
+    const int dy = -std::abs(y2 - y1);
+    const int sy = y1 < y2 ? 1 : -1;
+    int err = dx + dy;
+    int x = x1;
+    int y = y1;
+    for (;;) {
+        if (surface_.rect().contains(x, y)) surface_.setPixel(x, y, rgb);
+        if (x == x2 && y == y2) break;
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+    const QRect drawn(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
+    update(drawn);
+    unshown_ = unshown_.united(drawn);
+}
+
+void ClientArea::Refresh() {
+    // Only what was drawn since the last refresh: an animation frame is two neighbouring cells,
+    // not the whole area with the frame's caption.
+    repaint(unshown_);
+    unshown_ = QRect();
+}
+
+void ClientArea::SetFrameCaption(const QString& text) {
+    frame_->setTitle(text);
+    unshown_ = unshown_.united(frame_->geometry());
+}
+
+bool ClientArea::event(QEvent* event) {
+    // Every key, Tab included, goes to the game; menu shortcuts are taken before they get here.
+    // Once the program ends the window is disabled, and its keys go nowhere.
+    if (event->type() == QEvent::KeyPress) {
+        if (onKey && isEnabled()) onKey(static_cast<QKeyEvent*>(event)->key());
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void ClientArea::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    // No device to paint on when Qt could not make the window's buffer: the kept image waits
+    // for the next repaint.
+    if (!painter.isActive()) return;
+    // On a scaled screen each image pixel becomes a block: tiles keep their hard edges.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(event->rect(), surface_, event->rect());
+}
+
+}  // namespace kelo

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+#include <functional>
+
+class QGroupBox;
+
+namespace kelo {
+
+inline constexpr int kClientWidth = 640;
+inline constexpr int kClientHeight = 415;
+
+// Form1's client area, 640 x 415 pixels: the kept drawing that it repaints from, the frame of the
+// move count (Frame1), and every key that reaches it handed to the game. The one owner of all
+// three: the platform draws through it.
+class ClientArea : public QWidget {
+public:
+    explicit ClientArea(QWidget* parent = nullptr);
+
+    // Called with Qt's key code for every key press that reaches the area.
+    std::function<void(int qtKey)> onKey;
+
+    // Copies `image` unscaled with its top-left corner at (x, y), replacing what was there.
+    void Paint(const QImage& image, int x, int y);
+    // A one-pixel line, both end points included, in colour 0xRRGGBB.
+    void Line(int x1, int y1, int x2, int y2, QRgb colour);
+    // Puts everything drawn so far on screen before it returns.
+    void Refresh();
+    void SetFrameCaption(const QString& text);
+
+    const QImage& surface() const { return surface_; }
+    QGroupBox* frame() const { return frame_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage surface_;
+    QGroupBox* frame_;
+    // The bounds of what was drawn since the last Refresh.
+    QRect unshown_;
+};
+
+// The largest font that shows the longest move count whole in the frame's 161 pixels.
+QFont FrameFont(const QFont& base);
+
+}  // namespace kelo
