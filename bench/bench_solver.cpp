@@ -62,6 +62,7 @@ public:
     void MsgBox(const std::string&, const std::string&) override {}
     std::string InputBox(const std::string&, const std::string&) override { return {}; }
     std::int64_t MonotonicMilliseconds() override { return 0; }
+    std::int64_t WallClockMilliseconds() override { return 0; }
     void Pause(int) override {}
     std::string ProgramFolder() override { return "."; }
     bool LevelFileIsOpen() override { return true; }

@@ -98,6 +98,8 @@ void Form1::FinishLoad() {
     MoveCount = 0;
     platform_.SetFrameCaption(kMoveCaption + "0");
     LoadTime = platform_.MonotonicMilliseconds();
+    const std::int64_t wall = platform_.WallClockMilliseconds();
+    LoadPhase = static_cast<std::int16_t>((wall % 1000 + 1000) % 1000);
 }
 
 void Form1::Form_KeyDown(std::int16_t keyCode, std::int16_t /*shift*/) {
@@ -161,9 +163,11 @@ void Form1::Slide(const SlidePath& path, Direction direction) {
 
 void Form1::CheckCompletion() {
     if (RingsLeft != 0) return;
-    // The clock is monotonic, so the time is never negative and a clock change cannot falsify it.
+    // The seconds the clock counted: its second boundaries passed since the load. The length comes
+    // from the monotonic clock, so it is never negative and a clock change cannot falsify it; the
+    // wall clock gives only where the load fell within its second.
     const std::int64_t elapsedMs = std::max<std::int64_t>(0, platform_.MonotonicMilliseconds() - LoadTime);
-    Counter = static_cast<std::int32_t>(std::min<std::int64_t>(elapsedMs / 1000, INT32_MAX));
+    Counter = static_cast<std::int32_t>(std::min<std::int64_t>((LoadPhase + elapsedMs) / 1000, INT32_MAX));
     MessageText = "Niveau " + std::to_string(Level) + " terminé !" + CrLf + kMoveCaption +
                   std::to_string(MoveCount) + CrLf + "Temps écoulé : " + FormatElapsed(Counter);
     if (platform_.Checked(Setting::Son)) platform_.PlaySound(ProgramFile("End.wav"), kSoundAsyncSilent);

@@ -38,6 +38,7 @@ public:
     std::string CrLf;
     std::int16_t MoveCount = 0;
     std::int64_t LoadTime = 0;  // monotonic milliseconds
+    std::int16_t LoadPhase = 0;  // milliseconds past the wall clock's last whole second, at load
     std::string MessageText;
     std::int32_t Counter = 0;
     std::int16_t AnimX = 0;

@@ -42,6 +42,9 @@ public:
 
     // A steady clock that never goes back, in milliseconds.
     virtual std::int64_t MonotonicMilliseconds() = 0;
+    // The wall clock, in milliseconds since 1970: the game reads only where it stands within its
+    // second.
+    virtual std::int64_t WallClockMilliseconds() = 0;
     // Waits for a fixed time without handling any event.
     virtual void Pause(int milliseconds) = 0;
 

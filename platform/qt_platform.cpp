@@ -89,6 +89,11 @@ std::int64_t QtPlatform::MonotonicMilliseconds() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+std::int64_t QtPlatform::WallClockMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
 void QtPlatform::Pause(int milliseconds) {
     // A sleep to a deadline on the steady clock, and no event runs. Within a slide each deadline
     // follows the last one, so the time spent drawing a frame comes out of its pause: frames are

@@ -35,6 +35,7 @@ public:
     void MsgBox(const std::string& text, const std::string& title) override;
     std::string InputBox(const std::string& prompt, const std::string& title) override;
     std::int64_t MonotonicMilliseconds() override;
+    std::int64_t WallClockMilliseconds() override;
     void Pause(int milliseconds) override;
     std::string ProgramFolder() override;
     bool LevelFileIsOpen() override;

@@ -201,6 +201,26 @@ TEST_F(GameTest, AfterTheLargestLevelNumberComesLevelOne) {
     EXPECT_EQ(form->Level, 1);
 }
 
+TEST_F(GameTest, SixTenthsOfASecondAcrossASecondBoundaryCountOneSecond) {
+    Load(kOneRing + kLastRing);
+    platform->checked[Setting::Animation] = false;
+    platform->wall += 700;
+    form->LoadLevel(1);
+    platform->now += 600;
+    Key(kKeyRight);
+    EXPECT_TRUE(platform->boxes.at(0).first.ends_with("Temps écoulé : 0h 0m 1s")) << platform->boxes[0].first;
+}
+
+TEST_F(GameTest, SixTenthsOfASecondWithinOneSecondCountNone) {
+    Load(kOneRing + kLastRing);
+    platform->checked[Setting::Animation] = false;
+    platform->wall += 300;
+    form->LoadLevel(1);
+    platform->now += 600;
+    Key(kKeyRight);
+    EXPECT_TRUE(platform->boxes.at(0).first.ends_with("Temps écoulé : 0h 0m 0s")) << platform->boxes[0].first;
+}
+
 TEST_F(GameTest, AClockGoneBackCountsNoTime) {
     Load(kOneRing + kLastRing);
     platform->now = form->LoadTime - 60'000;

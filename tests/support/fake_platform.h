@@ -59,6 +59,7 @@ public:
         return a;
     }
     std::int64_t MonotonicMilliseconds() override { return now; }
+    std::int64_t WallClockMilliseconds() override { return wall; }
     void Pause(int ms) override {
         Log({Call::Pause, -1, ms});
         now += ms;
@@ -104,6 +105,7 @@ public:
     std::deque<std::string> answers;
     std::function<void()> onBox;
     std::int64_t now = 1'000'000;
+    std::int64_t wall = 1'700'000'000'000;  // on a whole second
     int opens = 0, reads = 0;
     LevelFile file;
 

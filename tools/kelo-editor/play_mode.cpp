@@ -51,6 +51,11 @@ std::int64_t PlayPlatform::MonotonicMilliseconds() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+std::int64_t PlayPlatform::WallClockMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
 void PlayPlatform::Pause(int milliseconds) {
     if (surfaceWidget_) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

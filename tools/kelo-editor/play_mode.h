@@ -36,6 +36,7 @@ public:
     void MsgBox(const std::string& text, const std::string& title) override;
     std::string InputBox(const std::string&, const std::string&) override { return {}; }
     std::int64_t MonotonicMilliseconds() override;
+    std::int64_t WallClockMilliseconds() override;
     void Pause(int milliseconds) override;
     std::string ProgramFolder() override { return {}; }
     bool LevelFileIsOpen() override { return true; }
