@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "game/form1.h"
 
@@ -79,12 +80,20 @@ ClientArea::ClientArea(QWidget* parent)
 }
 
 void ClientArea::Paint(const QImage& image, int x, int y) {
-    {
+    const QRect drawn = QRect(x, y, image.width(), image.height()) & surface_.rect();
+    if (drawn.isEmpty()) return;
+    if (image.format() == surface_.format() && image.depth() == 32) {
+        // The image's rows copied as they are: a painter made for each of a load's 144 tiles cost
+        // more than the copies themselves.
+        for (int row = drawn.top(); row <= drawn.bottom(); ++row) {
+            std::memcpy(surface_.scanLine(row) + drawn.left() * 4, image.constScanLine(row - y) + (drawn.left() - x) * 4,
+                        static_cast<std::size_t>(drawn.width()) * 4);
+        }
+    } else {
         QPainter painter(&surface_);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(x, y, image);
     }
-    const QRect drawn(x, y, image.width(), image.height());
     update(drawn);
     unshown_ = unshown_.united(drawn);
 }
