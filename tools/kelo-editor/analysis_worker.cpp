@@ -1,6 +1,12 @@
 #include "tools/kelo-editor/analysis_worker.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QStringList>
+#include <algorithm>
+
+#include "tools/kelo-editor/play_mode.h"
 
 #include "tools/kelo-editor/level_document.h"
 #include "tools/kelo-levels/search.h"
@@ -30,6 +36,42 @@ LiveFigures FiguresOf(const Board& cells, const AnalyseOptions& options) {
         }
     }
     return f;
+}
+
+LiveFigures SolverFigures(const Level& level, const std::string& record, const AnalyseOptions& options) {
+    LiveFigures f;
+    f.loadable = true;
+    f.stage = LiveFigures::Solver;
+    f.complete = false;
+    SolveOptions so;
+    so.maxStates = options.maxStates;
+    so.cancel = options.cancel;
+    const Solution solution = Solve(level, so);
+    Analysis& a = f.analysis;
+    if (solution.outcome == Outcome::Unknown) {
+        a.status = Analysis::Status::Cancelled;
+        return f;
+    }
+    if (solution.outcome == Outcome::Unsolvable) {
+        a.status = Analysis::Status::Unsolvable;
+        return f;
+    }
+    a.status = Analysis::Status::Solved;
+    a.fewestMoves = static_cast<int>(solution.moves.size());
+    a.solution = StepsOfMoves(record, solution.moves);
+    so.squareMayMove = false;
+    const Solution still = Solve(level, so);
+    const bool needed = !(still.outcome == Outcome::Solved && still.moves.size() == solution.moves.size());
+    a.squareMoves = needed ? static_cast<int>(std::count_if(solution.moves.begin(), solution.moves.end(),
+                                                            [](const Move& m) { return m.piece == kSquarePiece; }))
+                           : 0;
+    return f;
+}
+
+AnalyseOptions QuickOptions(AnalyseOptions options) {
+    options.idleWalls = false;
+    options.look = false;
+    return options;
 }
 
 AnalysisWorker::AnalysisWorker(AnalyseOptions options, QObject* parent) : QThread(parent), options_(std::move(options)) {
@@ -65,7 +107,15 @@ bool AnalysisWorker::Busy() const {
     return working_ || waiting_.has_value();
 }
 
+namespace {
+
+// Linux gives each thread its own nice value: the painting's thread goes first.
+void YieldToThePainting(int nice) { ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), nice); }
+
+}  // namespace
+
 void AnalysisWorker::run() {
+    YieldToThePainting(5);
     for (;;) {
         std::pair<std::uint64_t, Board> job;
         {
@@ -78,10 +128,28 @@ void AnalysisWorker::run() {
             working_ = true;
             cancel_ = false;
         }
-        LiveFigures figures = FiguresOf(job.second, options_);
+        // The solver's figures first, so that the par follows the painting closely; then the
+        // quick analysis; then the rest.
+        const std::string record = RecordOfBoard(job.second);
+        if (const auto level = ReadLevel(MemoryBytes(record), 1)) {
+            const LiveFigures solver = SolverFigures(*level, record, options_);
+            if (job.first != latest_) continue;
+            if (solver.analysis.status != Analysis::Status::Cancelled) emit ready(job.first, solver);
+        }
+        LiveFigures quick = FiguresOf(job.second, QuickOptions(options_));
         // A board changed meanwhile: its figures would only flicker past.
         if (job.first != latest_) continue;
-        emit ready(job.first, figures);
+        const bool more = quick.analysis.status == Analysis::Status::Solved ||
+                          quick.analysis.status == Analysis::Status::Unsolvable;
+        quick.complete = !more;
+        quick.stage = more ? LiveFigures::Quick : LiveFigures::Whole;
+        emit ready(job.first, quick);
+        if (!more) continue;
+        LiveFigures full = quick;
+        full.analysis = Analyse(*ReadLevel(MemoryBytes(RecordOfBoard(job.second)), 1), options_);
+        full.complete = true;
+        if (job.first != latest_ || full.analysis.status == Analysis::Status::Cancelled) continue;
+        emit ready(job.first, full);
     }
 }
 
@@ -92,6 +160,7 @@ ListFiguresWorker::~ListFiguresWorker() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
         waiting_.clear();
+        later_.clear();
     }
     wake_.notify_all();
     wait();
@@ -108,26 +177,41 @@ void ListFiguresWorker::Ask(const std::string& record) {
 void ListFiguresWorker::Forget() {
     std::lock_guard lock(mutex_);
     waiting_.clear();
+    later_.clear();
 }
 
 void ListFiguresWorker::run() {
-    // The list wants the par and the verdict: the look-ahead players are left to the panel.
+    YieldToThePainting(10);
     AnalyseOptions options;
     options.maxStates = 300'000;
     options.trials = 200;
-    options.look = false;
     for (;;) {
         std::string record;
+        bool whole = false;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+            wake_.wait(lock, [this] { return stopping_ || !waiting_.empty() || !later_.empty(); });
             if (stopping_) return;
-            record = std::move(waiting_.back());
-            waiting_.pop_back();
+            // The rows on screen now first, the last asked first; the whole analyses after them.
+            whole = waiting_.empty();
+            std::deque<std::string>& from = whole ? later_ : waiting_;
+            record = std::move(from.back());
+            from.pop_back();
         }
-        const auto cells = ReadCells(MemoryBytes(record), 1).value_or(Board{});
-        const LiveFigures f = FiguresOf(cells, options);
-        emit ready(QByteArray::fromStdString(record), f.analysis.fewestMoves, VerdictInFrench(f.analysis.verdict));
+        const auto level = ReadLevel(MemoryBytes(record), 1);
+        Analysis a;
+        if (level) {
+            a = Analyse(*level, whole ? options : QuickOptions(options));
+        } else {
+            a.status = Analysis::Status::NotLoadable;
+            a.verdict = "not loadable";
+        }
+        const bool more = !whole && (a.status == Analysis::Status::Solved || a.status == Analysis::Status::Unsolvable);
+        emit ready(QByteArray::fromStdString(record), a.fewestMoves, VerdictInFrench(a.verdict), !more);
+        if (more) {
+            std::lock_guard lock(mutex_);
+            later_.push_front(std::move(record));
+        }
     }
 }
 

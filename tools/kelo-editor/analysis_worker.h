@@ -20,7 +20,18 @@ struct LiveFigures {
     bool loadable = false;  // false: a digit 5 to 9, the game shows level 1 instead
     Analysis analysis;
     std::vector<Move> losingFirstMoves;  // first slides after which the level can no longer be won
+    // The figures come in three stages: the solver's (solvable, par, the square, a solution),
+    // then the quick analysis, then the idle walls and the look-ahead players.
+    enum Stage { Solver, Quick, Whole };
+    Stage stage = Whole;
+    bool complete = true;  // stage == Whole
 };
+
+// The solver's figures alone: what a few milliseconds tell.
+LiveFigures SolverFigures(const Level& level, const std::string& record, const AnalyseOptions& options);
+
+// The figures that come in a fraction of a second, before the slow ones.
+AnalyseOptions QuickOptions(AnalyseOptions options);
 
 // The figures of a board, worked out on the editor's own rules of analysis.
 LiveFigures FiguresOf(const Board& cells, const AnalyseOptions& options);
@@ -67,7 +78,8 @@ public:
     void Forget();  // drops every record that waits (another file was opened)
 
 signals:
-    void ready(const QByteArray& record, int par, const QString& verdict);
+    // First with the quick figures (`complete` false), later with all of them.
+    void ready(const QByteArray& record, int par, const QString& verdict, bool complete);
 
 protected:
     void run() override;
@@ -76,6 +88,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::string> waiting_;
+    std::deque<std::string> later_;  // quick figures shown, the whole analysis to come
     bool stopping_ = false;
 };
 

@@ -119,7 +119,12 @@ EditorWindow::EditorWindow(AnalyseOptions liveOptions)
     resize(1280, 720);
 }
 
-EditorWindow::~EditorWindow() = default;
+EditorWindow::~EditorWindow() {
+    // The undo stack, a child, goes after this window's own members: its last signals must not
+    // reach them.
+    disconnect(undo_, nullptr, this, nullptr);
+    disconnect(worker_, nullptr, this, nullptr);
+}
 
 void EditorWindow::BuildDocks() {
     auto* listDock = new QDockWidget(QStringLiteral("Niveaux"), this);
@@ -534,6 +539,20 @@ void EditorWindow::ShowFigures() {
     case Analysis::Status::Unsolvable: set("État", QStringLiteral("insoluble")); break;
     case Analysis::Status::Solved: set("État", QStringLiteral("soluble")); break;
     }
+    if (figures_->stage == LiveFigures::Solver) {
+        for (auto& [name, label] : figureLabels_) label->setText(QStringLiteral("calcul…"));
+        if (a.status == Analysis::Status::Unsolvable) {
+            set("État", QStringLiteral("insoluble"));
+            return;
+        }
+        set("État", QStringLiteral("soluble"));
+        set("Coups minimum", QString::number(a.fewestMoves));
+        set("Carré nécessaire", a.squareMoves > 0 ? QStringLiteral("oui") : QStringLiteral("non"));
+        QStringList moves;
+        for (const Step& s : a.solution) moves << MoveText(s.move);
+        set("Solution", moves.join(QStringLiteral(", ")));
+        return;
+    }
     set("États", QString::number(a.states));
     set("Impasses", QStringLiteral("%1 % des états").arg(100 * a.DeadShare(), 0, 'f', 1));
     set("Joueur au hasard", QStringLiteral("%1 % de parties gagnées").arg(100 * a.WinRate(), 0, 'f', 1));
@@ -563,6 +582,9 @@ void EditorWindow::ShowFigures() {
     QStringList moves;
     for (const Step& s : a.solution) moves << MoveText(s.move);
     set("Solution", moves.join(QStringLiteral(", ")));
+    if (!figures_->complete) {
+        for (const char* name : {"Murs inutiles", "Regard", "Joueur à deux coups", "Verdict"}) set(name, QStringLiteral("calcul…"));
+    }
 }
 
 void EditorWindow::StepSolution(int delta) {

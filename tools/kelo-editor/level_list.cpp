@@ -72,7 +72,8 @@ QVariant LevelListModel::data(const QModelIndex& index, int role) const {
         QString text = QStringLiteral("Niveau %1").arg(row + 1);
         if (figures == figures_.cend()) return text + QStringLiteral("\n…");
         const QString par = figures->par >= 0 ? QStringLiteral("par %1").arg(figures->par) : QStringLiteral("pas de solution");
-        return text + QLatin1Char('\n') + par + QStringLiteral(" · ") + figures->verdict;
+        return text + QLatin1Char('\n') + par + QStringLiteral(" · ") + figures->verdict +
+               (figures->complete ? QString() : QStringLiteral(" …"));
     }
     case Qt::DecorationRole: {
         if (QImage* cached = thumbnails_.object(key)) return *cached;
@@ -87,8 +88,8 @@ QVariant LevelListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-void LevelListModel::FiguresReady(const QByteArray& record, int par, const QString& verdict) {
-    figures_.insert(record, {par, verdict});
+void LevelListModel::FiguresReady(const QByteArray& record, int par, const QString& verdict, bool complete) {
+    figures_.insert(record, {par, verdict, complete});
     if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole, ParRole, VerdictRole});
 }
 

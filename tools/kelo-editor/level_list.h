@@ -42,13 +42,14 @@ signals:
     void recordChanged(int index);
 
 private:
-    void FiguresReady(const QByteArray& record, int par, const QString& verdict);
+    void FiguresReady(const QByteArray& record, int par, const QString& verdict, bool complete);
 
     LevelDocument document_;
     mutable QCache<QByteArray, QImage> thumbnails_{3000};
     struct Figures {
         int par;
         QString verdict;
+        bool complete;
     };
     QHash<QByteArray, Figures> figures_;
     mutable QSet<QByteArray> asked_;

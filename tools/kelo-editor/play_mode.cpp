@@ -187,6 +187,32 @@ void PlayWidget::keyPressEvent(QKeyEvent* event) {
     PressKey(key);
 }
 
+std::vector<Step> StepsOfMoves(const std::string& record, const std::vector<Move>& moves) {
+    PlayPlatform platform(nullptr, nullptr);
+    platform.SetAnimation(false);
+    platform.SetLevelBytes(record);
+    Form1 form(platform);
+    form.CrLf = "\r\n";
+    bool won = false;
+    platform.onMessage = [&](const std::string&) { won = true; };
+    form.Level = 1;
+    form.LoadLevel(1);
+    std::vector<Step> steps;
+    for (const Move& move : moves) {
+        if (won) break;
+        if (move.piece != form.Selected) form.Form_KeyDown(kKeySpace, 0);
+        const auto p = static_cast<std::size_t>(move.piece);
+        Step step{move, form.PieceRow[p], form.PieceCol[p], 0, 0, false};
+        const std::int16_t rings = form.RingsLeft;
+        form.Form_KeyDown(static_cast<std::int16_t>(kKeyLeft + static_cast<int>(move.direction)), 0);
+        step.toRow = form.PieceRow[p];
+        step.toCol = form.PieceCol[p];
+        step.collects = won || form.RingsLeft < rings;
+        steps.push_back(step);
+    }
+    return steps;
+}
+
 Board BoardAfterSlides(const std::string& record, const std::vector<Step>& steps, int count) {
     PlayPlatform platform(nullptr, nullptr);
     platform.SetAnimation(false);

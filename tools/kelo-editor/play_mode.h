@@ -100,6 +100,10 @@ private:
     int wonIn_ = 0;
 };
 
+// The slides of `moves` played on the level of `record` by the game's own rules, each with where
+// its piece starts and stops.
+std::vector<Step> StepsOfMoves(const std::string& record, const std::vector<Move>& moves);
+
 // The board after the first `count` slides of a solution of the level of `record`, played by the
 // game's own rules.
 Board BoardAfterSlides(const std::string& record, const std::vector<Step>& steps, int count);

@@ -1,0 +1,152 @@
+// The level editor on Qt's offscreen platform: opening a file of 32,767 levels; the time from a
+// change of a level to its figures, for every shipped level (the slowest is the row); and the
+// longest frame of the board while a stroke is painted, with an analysis running and idle.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QThread>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tools/kelo-editor/editor_window.h"
+
+namespace {
+
+using kelo::editor::EditorWindow;
+
+std::string Shipped() {
+    std::ifstream in(KELO_SOURCE_DIR "/levels.txt", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Write(const std::string& name, const std::string& bytes) {
+    const auto path = std::filesystem::temp_directory_path() / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+}
+
+// Waits for the figures of the board shown: the quick ones, or all of them.
+void AwaitFigures(EditorWindow& w, bool complete) {
+    while (!w.figures() || (complete && !w.figures()->complete)) {
+        QApplication::processEvents();
+        QThread::usleep(200);
+    }
+}
+
+void Mouse(EditorWindow& w, QEvent::Type type, int row, int col) {
+    const QPointF at(kelo::PixelX(col) + 20, kelo::PixelY(row) + 20);
+    QMouseEvent e(type, at, at, type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w.boardView(), &e);
+}
+
+// A change of one cell: the outer wall's corner opened, then the figures of the board after it.
+void BM_EditorOpen32767(benchmark::State& state) {
+    const std::string shipped = Shipped();
+    std::string big;
+    big.reserve(32767u * 164u);
+    for (std::size_t k = 0; k < 32767; ++k) big += shipped.substr((k % (shipped.size() / 164)) * 164, 164);
+    const std::string path = Write("kelo-bench-32767.txt", big);
+    for (auto _ : state) {
+        EditorWindow w;
+        w.show();
+        QApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        w.OpenFile(QString::fromStdString(path));
+        QApplication::processEvents();  // the list and the board drawn
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        state.counters["levels"] = w.model().rowCount();
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_EditorOpen32767)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_EditorChangeToFigures(benchmark::State& state) {
+    const std::string path = Write("kelo-bench-shipped.txt", Shipped());
+    for (auto _ : state) {
+        EditorWindow w;
+        w.show();
+        w.OpenFile(QString::fromStdString(path));
+        double quickMost = 0, fullMost = 0;
+        int quickLevel = 0, fullLevel = 0;
+        for (int level = 0; level < w.model().rowCount(); ++level) {
+            w.ShowLevel(level);
+            AwaitFigures(w, true);
+            QElapsedTimer timer;
+            timer.start();
+            w.action(QStringLiteral("tuile-0"))->trigger();
+            Mouse(w, QEvent::MouseButtonPress, 1, 1);
+            Mouse(w, QEvent::MouseButtonRelease, 1, 1);
+            AwaitFigures(w, false);  // the par: the solver's figures
+            const double quick = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+            AwaitFigures(w, true);
+            const double full = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+            if (quick > quickMost) quickMost = quick, quickLevel = level + 1;
+            if (full > fullMost) fullMost = full, fullLevel = level + 1;
+        }
+        state.counters["par_ms"] = quickMost;
+        state.counters["par_level"] = quickLevel;
+        state.counters["whole_ms"] = fullMost;
+        state.counters["whole_level"] = fullLevel;
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_EditorChangeToFigures)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A stroke across the board, cell after cell, each frame the paint and the repaint; the longest.
+double LongestFrame(EditorWindow& w) {
+    double longest = 0;
+    Mouse(w, QEvent::MouseButtonPress, 5, 2);
+    for (int k = 0; k < 200; ++k) {
+        const int col = 2 + k % 14;
+        QElapsedTimer timer;
+        timer.start();
+        Mouse(w, QEvent::MouseMove, 5 + (k / 14) % 2, col);
+        w.boardView().repaint();
+        longest = std::max(longest, static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    Mouse(w, QEvent::MouseButtonRelease, 5, 2);
+    return longest;
+}
+
+void BM_EditorLongestFrame(benchmark::State& state) {
+    const std::string path = Write("kelo-bench-shipped.txt", Shipped());
+    for (auto _ : state) {
+        EditorWindow w;
+        w.show();
+        w.OpenFile(QString::fromStdString(path));
+        w.ShowLevel(w.model().rowCount() - 2);  // level 41: seconds of analysis
+        QApplication::processEvents();
+        // Busy: the analysis of the level begins, and the stroke is painted meanwhile.
+        const bool busy = state.range(0) != 0;
+        if (busy) {
+            w.action(QStringLiteral("tuile-1"))->trigger();
+            Mouse(w, QEvent::MouseButtonPress, 1, 1);
+            Mouse(w, QEvent::MouseButtonRelease, 1, 1);
+        } else {
+            AwaitFigures(w, true);
+        }
+        state.counters["longest_ms"] = LongestFrame(w);
+        state.counters["analysing"] = w.figures() && w.figures()->complete ? 0 : 1;
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_EditorLongestFrame)->ArgName("analysing")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
