@@ -3,14 +3,15 @@
 
 #include "tools/kelo-editor/editor_window.h"
 #include "kelo_version.h"
-#include "ui/main_window.h"
+#include "platform/qt_platform.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kelo-editor"));
     QApplication::setApplicationVersion(QStringLiteral(KELO_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelo.kelo-editor"));
-    kelo::LoadQtFrench(app);
+    // The file dialogs and boxes may open at any moment: Qt's French texts from the start.
+    kelo::LoadQtFrenchOnce();
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Éditeur de niveaux de Kelo"));
     parser.addHelpOption();
