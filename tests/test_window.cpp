@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 #include "commands/menu.h"
@@ -159,6 +160,22 @@ TEST_F(WindowTest, TheMenuBarSpeaksFrenchAndOpensItsBoxes) {
     window.action("Suivant")->trigger();
     EXPECT_EQ(window.windowTitle(), "Kelo - Niveau 1");
     EXPECT_EQ(QGuiApplication::desktopFileName(), "org.kelo.kelo");
+}
+
+// The client area is 640 x 415 whole under the menu bar, under each style; the Windows style
+// lays its bar out a pixel taller than the bar asks for, and once cut the area to 414.
+TEST(Styles, TheClientAreaIsWholeUnderEveryStyle) {
+    const QString before = QApplication::style()->name();
+    for (const char* name : {"Fusion", "Windows"}) {
+        QApplication::setStyle(name);
+        WriteLevels();
+        MainWindow window;
+        window.Launch();
+        QApplication::processEvents();
+        EXPECT_EQ(window.height() - window.clientArea()->geometry().top(), 415) << name;
+        EXPECT_EQ(window.width(), 640) << name;
+    }
+    QApplication::setStyle(before);
 }
 
 // Once Quitter has ended the game, keys and commands still on their way reach nothing: the window

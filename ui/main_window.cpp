@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLibraryInfo>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTranslator>
@@ -32,8 +33,11 @@ MainWindow::MainWindow() {
     // paints it from the kept image, and the menu bar keeps the desktop's colours, so that its
     // labels stay readable under dark themes too.
     QApplication::instance()->installEventFilter(this);
-    adjustSize();
+    // The client area lies under the bar as laid out, which some styles make taller than its hint
+    // (a pixel, under Windows): the window is sized from that.
     setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+    layout()->activate();
+    setFixedSize(kClientWidth, menuBar()->height() + kClientHeight);
 }
 
 MainWindow::~MainWindow() = default;
@@ -106,19 +110,6 @@ void MainWindow::Launch() {
     show();
     area_->setFocus(Qt::OtherFocusReason);
     activateWindow();
-}
-
-void KeepScaleHonourable() {
-    // Qt takes any number: 0 gives a window of no size that lives on unseen, 50 a picture of
-    // 2.8 GB that may not be allocated. A quarter still shows every cell; 25.6 makes the window
-    // as wide as the widest screens made, 16384 pixels. What Qt cannot read it ignores itself.
-    constexpr double kLeast = 0.25;
-    constexpr double kMost = 16384.0 / kClientWidth;
-    const char* name = "QT_SCALE_FACTOR";
-    if (!qEnvironmentVariableIsSet(name)) return;
-    bool ok = false;
-    const double factor = qEnvironmentVariable(name).toDouble(&ok);
-    if (ok && !(std::isfinite(factor) && factor >= kLeast && factor <= kMost)) qputenv(name, "1");
 }
 
 void LoadQtFrench(QCoreApplication& app) {

@@ -43,10 +43,6 @@ private:
     std::map<std::string, QAction*> actions_;
 };
 
-// Before the application is made, since Qt reads QT_SCALE_FACTOR then: a factor the window
-// cannot honour is replaced by 1.
-void KeepScaleHonourable();
-
 // Qt's own texts, such as the standard buttons, in French whatever the user's language (the
 // level editor's; the game loads them with its first box).
 void LoadQtFrench(QCoreApplication& app);

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# What the program is started with cannot leave a process that shows nothing, or a window moved
+# or mirrored. Usage: startup.sh KELO ASSETS.
+source "$(dirname "$0")/lib.sh"
+session_dirs pulse
+RING=($W 1302000000000001 $F $F 1000000200000001 $F $F 1000000000000041 $W)
+level_file "$WORK/levels.txt" "${RING[@]}"
+start_x
+mkdir -p "$GAME_DIR" && cp "$1" "$WORK/levels.txt" "$2/Ding.wav" "$2/End.wav" "$GAME_DIR/"
+KELO=$GAME_DIR/kelo
+
+# No display: both languages on standard error, status 1 (once Qt aborted, status 134).
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY "$KELO" 2>"$WORK/err" || status=$?
+((status == 1)) && grep -q "Kelo a besoin d'un affichage graphique" "$WORK/err" &&
+  grep -q "Kelo needs a graphical display" "$WORK/err" || fail "no display: status $status, $(cat "$WORK/err")"
+
+# Qt's own options are not the game's: the window stays centred, at its size (once moved to 10,10).
+normal=""
+for args in "" "-qwindowgeometry 300x200+10+10 -reverse -style windows"; do
+  # shellcheck disable=SC2086
+  (cd "$WORK" && exec setsid "$KELO" $args >"$WORK/game.log" 2>&1) &
+  GAME_PID=$!
+  until_ok found '^Kelo - Niveau' || fail "no window with '$args'"
+  WIN=$FOUND
+  place=$(xdotool getwindowgeometry "$WIN" | awk '/Position|Geometry/ {print $2}' | tr '\n' ' ')
+  [[ -z $normal || $place == "$normal" ]] || fail "with '$args' the window is at $place, not $normal"
+  normal=$place
+  stop_game
+done
+
+# Scale factors and font sizes out of bounds: a window of its normal size, under 200 MiB.
+for env in QT_SCREEN_SCALE_FACTORS=50 QT_SCREEN_SCALE_FACTORS=inf QT_SCREEN_SCALE_FACTORS=0.0001 QT_FONT_DPI=99999; do
+  LAUNCHER="env $env" launch "$KELO" "$WORK"
+  [[ "$(size) " == "${normal#* }" ]] || fail "$env: window $(size), not ${normal#* }"
+  peak=$(awk '/VmHWM/ {print int($2 / 1024)}' "/proc/$(pgrep -s "$GAME_PID" -x kelo | head -n1)/status")
+  ((peak < 200)) || fail "$env: peak memory $peak MiB"
+  stop_game
+done
+
+# A limit on file sizes: the first sound does not kill the game (SIGXFSZ).
+LAUNCHER="prlimit --fsize=1000000 --" launch "$KELO" "$WORK"
+key Right
+level 1
+sleep 1
+found '^Kelo - Niveau' || fail "the game did not outlive its first sound under a file size limit"
+stop_game
+
+# Too little memory for Qt's threads: a message and status 1, not a process with no window.
+status=0
+(ulimit -v 100000 && exec "$KELO") 2>"$WORK/err" || status=$?
+((status == 1)) && grep -q "Kelo could not show its window" "$WORK/err" || fail "ulimit -v: status $status, $(cat "$WORK/err")"
