@@ -149,7 +149,8 @@ void BM_EmptyWindowFrames(benchmark::State& state) {
     EmptyWindow empty;
     empty.show();
     QCoreApplication::processEvents();
-    kelo::QtPlatform pause(&empty, &empty, nullptr, nullptr, {});
+    kelo::ClientArea area;
+    kelo::QtPlatform pause(empty, area, {}, {});
     std::vector<double> periods;
     for (auto _ : state) {
         for (int slide = 0; slide < 10; ++slide) {
