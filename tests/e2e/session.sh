@@ -12,7 +12,7 @@ mkdir -p "$GAME_DIR" && cp "$2" "$3/Ding.wav" "$3/End.wav" "$GAME_DIR/"
 if [[ $MODE == plain ]]; then session_dirs pulse; else session_dirs; fi
 if [[ $MODE == strace ]]; then
   strace -f -o /dev/null true 2>/dev/null || { echo "skipped: strace cannot trace here"; exit 77; }
-  TRACE=$WORK/trace PAUSE=0.5 LAUNCHER="strace -f -qq -xx -e trace=%file -o $WORK/trace"
+  TRACE=$WORK/trace PAUSE=0.5 LAUNCHER="strace -ff -qq -xx -e trace=%file -o $WORK/trace"
 elif [[ $MODE == valgrind ]]; then
   # valgrind 3.19 cannot read clang's DWARF 5 (the build asks clang for DWARF 4; flags given by
   # hand may override it): such a build is skipped, not failed.
@@ -25,11 +25,12 @@ start_x
 
 snapshot() { (cd "$GAME_DIR" && find . -mindepth 1 -printf '%p %y %s %T@\n' | sort); }
 # The traced calls that would write, successful: opens for writing or making, every change of a
-# name, but for the making of levels.txt. Paths are in hexadecimal (strace -xx): bytes compare.
+# name, but for the making of levels.txt. Paths are in hexadecimal (strace -xx): bytes compare. A
+# file per thread (-ff), so that no call is split between two lines by another thread's.
 LEVELS_HEX=$(printf '%s' "$GAME_DIR/levels.txt" | od -An -tx1 -v | tr -d ' \n' | sed 's/../\\x&/g')
 writes() {
-  [[ -z $TRACE ]] || grep -h -E '^[0-9]+ +((creat|mkdir(at)?|rmdir|unlink(at)?|rename(at2?)?|(sym)?link(at)?|truncate|f?chmod(at)?|[fl]?chown(at)?|utimensat)\(|open(at)?\(.*(O_WRONLY|O_RDWR|O_CREAT|O_TRUNC))' \
-    "$TRACE" | grep -v -E '= -1 E' | grep -v -F -e '"\x2f\x64\x65\x76\x2f' \
+  [[ -z $TRACE ]] || cat "$TRACE".* | grep -E '^((creat|mkdir(at)?|rmdir|unlink(at)?|rename(at2?)?|(sym)?link(at)?|truncate|f?chmod(at)?|[fl]?chown(at)?|utimensat)\(|open(at)?\(.*(O_WRONLY|O_RDWR|O_CREAT|O_TRUNC))' \
+    | grep -v -E '= -1 E' | grep -v -F -e '"\x2f\x64\x65\x76\x2f' \
     -e "\"$LEVELS_HEX\", O_RDONLY|O_CREAT|O_EXCL|O_NONBLOCK|O_CLOEXEC" || true
 }
 # Jeu > Quitter with the mouse (on the empty level any key, Alt too, would win it first): the game
@@ -71,7 +72,7 @@ level 1
 quit_game
 [[ -f $GAME_DIR/levels.txt && ! -s $GAME_DIR/levels.txt ]] || fail "no empty levels.txt was made"
 [[ $(snapshot | grep -v '^./levels.txt ') == "$before" ]] || fail "the folder changed beyond levels.txt"
-[[ -z $TRACE || $(<"$TRACE") == *"\"$LEVELS_HEX\", O_RDONLY|O_CREAT"* ]] || fail "the trace does not show levels.txt made"
+[[ -z $TRACE || $(cat "$TRACE".*) == *"\"$LEVELS_HEX\", O_RDONLY|O_CREAT"* ]] || fail "the trace does not show levels.txt made"
 
 # 2. Levels of our own: play, the commands and the boxes change nothing in the folder.
 level_file "$GAME_DIR/levels.txt" "${LEVEL_A[@]}" $W 1300000000000021 $F $F $F $F $F 1400000000000001 $W "${LEVEL_A[@]}"
