@@ -56,14 +56,14 @@ bool Honourable(double factor) { return std::isfinite(factor) && factor >= kLeas
 // QT_SCREEN_SCALE_FACTORS is "factor;factor" or "name=factor;name=factor": each factor is kept
 // or replaced by 1 in place.
 QByteArray HonourableScreenFactors(const QByteArray& value) {
-    QList<QByteArray> specs = value.split(';');
-    for (QByteArray& spec : specs) {
-        const qsizetype equals = spec.indexOf('=');
+    QList<QByteArray> entries = value.split(';');
+    for (QByteArray& entry : entries) {
+        const qsizetype equals = entry.indexOf('=');
         bool ok = false;
-        const double factor = spec.mid(equals + 1).toDouble(&ok);
-        if (ok && !Honourable(factor)) spec = spec.left(equals + 1) + "1";
+        const double factor = entry.mid(equals + 1).toDouble(&ok);
+        if (ok && !Honourable(factor)) entry = entry.left(equals + 1) + "1";
     }
-    return specs.join(';');
+    return entries.join(';');
 }
 
 // Keeps the window on the screen once: the first exposure of its native window.
