@@ -331,6 +331,18 @@ int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, s
     if (const auto refused = RefuseLevelChoice(levels, onlyLevel, err)) return *refused;
     QSize size;
     std::string error;
+    // A single picture is encoded whole, then replaces the file in one rename.
+    const auto writeImage = [&](const QImage& image) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+            err << kOutOfMemory << "\n";
+            return false;
+        }
+        size = image.size();
+        error = ReplaceFile(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+        return true;
+    };
     if (curve) {
         if (onlyLevel || solution) {
             err << "kelo-levels: --curve draws the whole file: not with --level or --solution\n";
@@ -343,14 +355,7 @@ int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, s
         options.idleWalls = false;
         options.maxStates = maxStates;
         const QImage image = RenderCurve(AnalyseLevels(file, all, options));
-        QByteArray png;
-        QBuffer buffer(&png);
-        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-            err << kOutOfMemory << "\n";
-            return kLevelsError;
-        }
-        size = image.size();
-        error = ReplaceFile(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+        if (!writeImage(image)) return kLevelsError;
     } else if (onlyLevel == 0) {
         if (solution) {
             err << "kelo-levels: --solution needs --level N\n";
@@ -387,14 +392,7 @@ int RunRender(std::string_view file, int onlyLevel, bool solution, bool curve, s
             }
             DrawSolution(image, a.solution);
         }
-        QByteArray png;
-        QBuffer buffer(&png);
-        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-            err << kOutOfMemory << "\n";
-            return kLevelsError;
-        }
-        size = image.size();
-        error = ReplaceFile(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+        if (!writeImage(image)) return kLevelsError;
     }
     if (!error.empty()) {
         err << "kelo-levels: " << error << "\n";
