@@ -59,7 +59,7 @@ protected:
     // Is tile `code` drawn with its top left corner at (x, y)?
     bool Shows(int x, int y, int code) const {
         static const auto tiles = TileImages();
-        return window.clientArea()->surface().copy(x, y, 40, 40) == tiles[code];
+        return window.clientArea()->Picture(QRect(x, y, 40, 40)) == tiles[code];
     }
     // The game's last message as a box shows it, its lines broken.
     std::string Message() { return QString::fromStdString(window.form().MessageText).replace("\r\n", "\n").toStdString(); }
@@ -78,7 +78,7 @@ TEST_F(WindowTest, TheFirstBoardIsDrawnAndPaintedWhereItBelongs) {
     EXPECT_TRUE(Shows(80, 40, Ring));
     EXPECT_TRUE(Shows(560, 80, Square));
     const QImage painted = window.clientArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(painted.copy(0, 0, 640, 360), window.clientArea()->surface().copy(0, 0, 640, 360));
+    EXPECT_EQ(painted.copy(0, 0, 640, 360), window.clientArea()->Picture(QRect(0, 0, 640, 360)));
 }
 
 // Down, left, up against the ball's column, right; the selected piece shows beside the board.

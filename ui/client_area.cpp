@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 #include "game/form1.h"
 
@@ -16,6 +15,7 @@ namespace kelo {
 namespace {
 
 constexpr QRgb kGrey = 0xFFC0C0C0;
+const QRect kArea(0, 0, kClientWidth, kClientHeight);
 const QRect kFrameRect(8, 376, 161, 25);
 
 // Frame1: an etched frame with its caption set into the top edge, the way a labelled frame looks:
@@ -62,10 +62,8 @@ QFont FrameFont(const QFont& base) {
     }
 }
 
-ClientArea::ClientArea(QWidget* parent)
-    : QWidget(parent), surface_(kClientWidth, kClientHeight, QImage::Format_RGB32) {
-    surface_.fill(kGrey);
-    setFixedSize(surface_.size());
+ClientArea::ClientArea(QWidget* parent) : QWidget(parent) {
+    setFixedSize(kClientWidth, kClientHeight);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
@@ -79,27 +77,23 @@ ClientArea::ClientArea(QWidget* parent)
     frame_->setPalette(palette);
 }
 
-void ClientArea::Paint(const QImage& image, int x, int y) {
-    const QRect drawn = QRect(x, y, image.width(), image.height()) & surface_.rect();
+void ClientArea::Add(Drawing drawing) {
+    const QRect drawn = drawing.bounds & kArea;
     if (drawn.isEmpty()) return;
-    if (image.format() == surface_.format() && image.depth() == 32) {
-        // The image's rows copied as they are: a painter made for each of a load's 144 tiles cost
-        // more than the copies themselves.
-        for (int row = drawn.top(); row <= drawn.bottom(); ++row) {
-            std::memcpy(surface_.scanLine(row) + drawn.left() * 4, image.constScanLine(row - y) + (drawn.left() - x) * 4,
-                        static_cast<std::size_t>(drawn.width()) * 4);
-        }
-    } else {
-        QPainter painter(&surface_);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(x, y, image);
-    }
+    // An image is opaque: whatever lies wholly under it will never show again.
+    if (!drawing.image.isNull()) std::erase_if(drawings_, [&](const Drawing& d) { return drawing.bounds.contains(d.bounds); });
+    drawings_.push_back(std::move(drawing));
     update(drawn);
     unshown_ = unshown_.united(drawn);
 }
 
+void ClientArea::Paint(const QImage& image, int x, int y) {
+    // Shared, not copied: the tiles are already in the window's format.
+    Add({QRect(x, y, image.width(), image.height()), image.convertToFormat(QImage::Format_RGB32), {}, 0});
+}
+
 void ClientArea::Line(int x1, int y1, int x2, int y2, QRgb colour) {
-    const QRgb rgb = 0xFF000000u | colour;
+    QPolygon points;
     const int dx = std::abs(x2 - x1);
     const int sx = x1 < x2 ? 1 : -1;
     const int dy = -std::abs(y2 - y1);
@@ -108,7 +102,7 @@ void ClientArea::Line(int x1, int y1, int x2, int y2, QRgb colour) {
     int x = x1;
     int y = y1;
     for (;;) {
-        if (surface_.rect().contains(x, y)) surface_.setPixel(x, y, rgb);
+        if (kArea.contains(x, y)) points.append(QPoint(x, y));
         if (x == x2 && y == y2) break;
         const int e2 = 2 * err;
         if (e2 >= dy) {
@@ -120,9 +114,28 @@ void ClientArea::Line(int x1, int y1, int x2, int y2, QRgb colour) {
             y += sy;
         }
     }
-    const QRect drawn(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
-    update(drawn);
-    unshown_ = unshown_.united(drawn);
+    if (!points.isEmpty()) Add({points.boundingRect(), QImage(), points, colour});
+}
+
+void ClientArea::Draw(QPainter& painter, const QRect& rect) const {
+    painter.fillRect(rect, QColor(kGrey));
+    for (const Drawing& d : drawings_) {
+        if (!d.bounds.intersects(rect)) continue;
+        if (!d.image.isNull()) {
+            painter.drawImage(d.bounds.topLeft(), d.image);
+        } else {
+            painter.setPen(QColor(d.colour));
+            painter.drawPoints(d.points);
+        }
+    }
+}
+
+QImage ClientArea::Picture(const QRect& rect) const {
+    QImage picture(rect.size(), QImage::Format_RGB32);
+    QPainter painter(&picture);
+    painter.translate(-rect.topLeft());
+    Draw(painter, rect);
+    return picture;
 }
 
 void ClientArea::Refresh() {
@@ -149,12 +162,16 @@ bool ClientArea::event(QEvent* event) {
 
 void ClientArea::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    // No device to paint on when Qt could not make the window's buffer: the kept image waits
-    // for the next repaint.
+    // No device to paint on when Qt could not make the window's buffer: the next repaint draws it.
     if (!painter.isActive()) return;
-    // On a scaled screen each image pixel becomes a block: tiles keep their hard edges.
+    if (painter.device()->devicePixelRatio() == 1.0) {
+        Draw(painter, event->rect());
+        return;
+    }
+    // On a scaled screen each pixel becomes a block, the whole picture scaled as one: tiles keep
+    // their hard edges and meet where they always met.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(event->rect(), surface_, event->rect());
+    painter.drawImage(event->rect(), Picture(event->rect()));
 }
 
 }  // namespace kelo

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QImage>
+#include <QPolygon>
 #include <QRect>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 class QGroupBox;
 
@@ -12,8 +14,8 @@ namespace kelo {
 inline constexpr int kClientWidth = 640;
 inline constexpr int kClientHeight = 415;
 
-// Form1's client area, 640 x 415 pixels: the kept drawing that it repaints from, the frame of the
-// move count (Frame1), and every key that reaches it handed to the game. The one owner of all
+// Form1's client area, 640 x 415 pixels: what was drawn on it, which it repaints from, the frame of
+// the move count (Frame1), and every key that reaches it handed to the game. The one owner of all
 // three: the platform draws through it.
 class ClientArea : public QWidget {
 public:
@@ -30,7 +32,8 @@ public:
     void Refresh();
     void SetFrameCaption(const QString& text);
 
-    const QImage& surface() const { return surface_; }
+    // What the area shows within `rect`, the frame aside: grey, then everything drawn, in turn.
+    QImage Picture(const QRect& rect) const;
     QGroupBox* frame() const { return frame_; }
 
 protected:
@@ -38,7 +41,19 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage surface_;
+    // One image or one line, as drawn. Kept rather than a 640 x 415 image of the whole area: the
+    // drawings that a later image covers whole are dropped, so there are never many more than the
+    // board's cells.
+    struct Drawing {
+        QRect bounds;
+        QImage image;    // or, when null, the line's pixels
+        QPolygon points;
+        QRgb colour = 0;
+    };
+    void Add(Drawing drawing);
+    void Draw(QPainter& painter, const QRect& rect) const;
+
+    std::vector<Drawing> drawings_;
     QGroupBox* frame_;
     // The bounds of what was drawn since the last Refresh.
     QRect unshown_;
