@@ -125,6 +125,36 @@ TEST(IdleWalls, AWallThatShapesATrapIsNotIdle) {
     EXPECT_EQ(std::count(a.idleWalls.begin(), a.idleWalls.end(), std::pair{4, 2}), 0);
 }
 
+// A corridor: the ball takes the ring above it and the ring along it, the bar of two walls at
+// columns 10 and 11 stopping it at column 9. Without either wall alone it stops against the other:
+// nothing changes. Without both it runs on to column 15, where a shaft it cannot leave loses the
+// level (2 dead states). The square is shut in a niche.
+const std::vector<std::string> kBar = {W,
+                                       "1111111111111101",
+                                       "1211111111111101",
+                                       "1011111111111101",
+                                       "1300000201100001",
+                                       "1111111111111101",
+                                       "1111111111111101",
+                                       "1411111111111101",
+                                       W};
+
+TEST(IdleWalls, AShapeIsJudgedWholeThoughEachOfItsWallsIsIdle) {
+    const Analysis a = AnalyseRows(kBar);
+    EXPECT_EQ(std::count(a.idleWalls.begin(), a.idleWalls.end(), std::pair{5, 10}), 1);
+    EXPECT_EQ(std::count(a.idleWalls.begin(), a.idleWalls.end(), std::pair{5, 11}), 1);
+    const std::vector<std::pair<int, int>> bar{{5, 10}, {5, 11}};
+    EXPECT_EQ(std::count(a.idleShapes.begin(), a.idleShapes.end(), bar), 0);
+}
+
+// The walls round the shaft at column 15 stop nothing: the ball never gets there.
+TEST(IdleWalls, AShapeNoSlideEndsAgainstIsIdle) {
+    const Analysis a = AnalyseRows(kBar);
+    EXPECT_TRUE(std::any_of(a.idleShapes.begin(), a.idleShapes.end(), [](const auto& shape) {
+        return std::count(shape.begin(), shape.end(), std::pair{4, 14}) == 1;
+    }));
+}
+
 // A post at row 3, column 3; an L of three walls at rows 4 and 5.
 const std::string kWalls = Walled({"", "01", "00011", "00010", "", "", "32000000000004"});
 

@@ -274,25 +274,60 @@ Judgement Judge(const StateGraph& g, const Walk& walk) {
     return j;
 }
 
+// The interior walls joined side by side, each group as its cells (row, column).
+std::vector<std::vector<std::pair<int, int>>> WallShapes(const Board& board) {
+    std::vector<std::vector<std::pair<int, int>>> shapes;
+    std::array<bool, kCells> seen{};
+    for (int r = 2; r < kRows; ++r) {
+        for (int c = 2; c < kCols; ++c) {
+            if (!IsInteriorWall(board, r, c) || seen[static_cast<std::size_t>(Board::Index(r, c))]) continue;
+            auto& shape = shapes.emplace_back();
+            shape.emplace_back(r, c);
+            seen[static_cast<std::size_t>(Board::Index(r, c))] = true;
+            for (std::size_t k = 0; k < shape.size(); ++k) {
+                const auto [y, x] = shape[k];
+                for (const auto& [dy, dx] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) {
+                    const int ny = y + dy, nx = x + dx;
+                    if (!IsInteriorWall(board, ny, nx) || seen[static_cast<std::size_t>(Board::Index(ny, nx))]) continue;
+                    seen[static_cast<std::size_t>(Board::Index(ny, nx))] = true;
+                    shape.emplace_back(ny, nx);
+                }
+            }
+            std::sort(shape.begin(), shape.end());
+        }
+    }
+    return shapes;
+}
+
 void FindIdleWalls(const Puzzle& p, const StateGraph& g, const Walk& walk, const AnalyseOptions& o, Analysis& a) {
     const Judgement base = Judge(g, walk);
     SolveOptions so;
     so.maxStates = o.maxStates;
     so.cancel = o.cancel;
+    // Whether the level without these walls is judged the same.
+    auto idleWithout = [&](const std::vector<std::pair<int, int>>& walls) {
+        // Walls that stop no slide of play leave every slide as it is.
+        const bool stopSome = std::any_of(walls.begin(), walls.end(), [&](const auto& w) {
+            return g.wallStops[static_cast<std::size_t>(Board::Index(w.first, w.second))];
+        });
+        if (!stopSome) return true;
+        Puzzle without = p;
+        for (const auto& [r, c] : walls) without.board(r, c) = Empty;
+        const StateGraph h = Explore(without, so);
+        a.reachedLimit |= !h.complete;
+        return h.complete && Judge(h, Walk(h)) == base;
+    };
     for (int r = 2; r < kRows; ++r) {
         for (int c = 2; c < kCols; ++c) {
-            if (!IsInteriorWall(p.board, r, c)) continue;
-            // A wall that stops no slide of play leaves every slide as it is.
-            if (!g.wallStops[static_cast<std::size_t>(Board::Index(r, c))]) {
-                a.idleWalls.emplace_back(r, c);
-                continue;
-            }
-            Puzzle without = p;
-            without.board(r, c) = Empty;
-            const StateGraph h = Explore(without, so);
-            a.reachedLimit |= !h.complete;
-            if (h.complete && Judge(h, Walk(h)) == base) a.idleWalls.emplace_back(r, c);
+            if (IsInteriorWall(p.board, r, c) && idleWithout({{r, c}})) a.idleWalls.emplace_back(r, c);
         }
+    }
+    for (auto& shape : WallShapes(p.board)) {
+        // A shape of one wall is judged as that wall was.
+        const bool idle = shape.size() == 1
+                              ? std::find(a.idleWalls.begin(), a.idleWalls.end(), shape[0]) != a.idleWalls.end()
+                              : idleWithout(shape);
+        if (idle) a.idleShapes.push_back(std::move(shape));
     }
 }
 
@@ -308,7 +343,7 @@ std::string Verdict(const Analysis& a) {
     auto add = [&](const char* s) { v += (v.empty() ? "" : ", ") + std::string(s); };
     if (a.WinRate() > kMashableRate) add("mashable");
     if (a.deadStates == 0) add("no way to fail");
-    if (!a.idleWalls.empty()) add("idle walls");
+    if (!a.idleShapes.empty()) add("idle walls");
     return v.empty() ? "good" : v;
 }
 
@@ -324,29 +359,13 @@ namespace {
 
 // The interior walls' shapes, and those that stand alone.
 void MeasureWalls(const Board& board, Analysis& a) {
-    std::array<bool, kCells> seen{};
     for (int r = 2; r < kRows; ++r) {
         for (int c = 2; c < kCols; ++c) {
-            if (!IsInteriorWall(board, r, c)) continue;
-            a.isolatedWalls += board.At(r - 1, c) != Wall && board.At(r + 1, c) != Wall && board.At(r, c - 1) != Wall &&
-                               board.At(r, c + 1) != Wall;
-            if (seen[static_cast<std::size_t>(Board::Index(r, c))]) continue;
-            // A new shape: all the interior walls joined to this one side by side.
-            ++a.wallShapes;
-            std::vector<std::pair<int, int>> stack{{r, c}};
-            seen[static_cast<std::size_t>(Board::Index(r, c))] = true;
-            while (!stack.empty()) {
-                const auto [y, x] = stack.back();
-                stack.pop_back();
-                for (const auto& [dy, dx] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) {
-                    const int ny = y + dy, nx = x + dx;
-                    if (!IsInteriorWall(board, ny, nx) || seen[static_cast<std::size_t>(Board::Index(ny, nx))]) continue;
-                    seen[static_cast<std::size_t>(Board::Index(ny, nx))] = true;
-                    stack.emplace_back(ny, nx);
-                }
-            }
+            a.isolatedWalls += IsInteriorWall(board, r, c) && board.At(r - 1, c) != Wall && board.At(r + 1, c) != Wall &&
+                               board.At(r, c - 1) != Wall && board.At(r, c + 1) != Wall;
         }
     }
+    a.wallShapes = static_cast<int>(WallShapes(board).size());
 }
 
 }  // namespace
@@ -553,6 +572,7 @@ std::string AnalysisLine(int level, const Analysis& a) {
         for (std::size_t k = 0; k < a.idleWalls.size(); ++k)
             s << (k ? " " : " (") << "r" << a.idleWalls[k].first << "c" << a.idleWalls[k].second
               << (k + 1 == a.idleWalls.size() ? ")" : "");
+        s << ", idle shapes " << a.idleShapes.size() << " of " << a.wallShapes;
         s << ", " << a.isolatedWalls << " alone, " << a.wallShapes << " shapes, floor " << a.reachableFloor;
     }
     s << ", random " << Percent(a.WinRate());
@@ -587,6 +607,13 @@ std::string AnalysisJson(int level, const Analysis& a) {
           << ", \"wall_shapes\": " << a.wallShapes << ", \"reachable_floor\": " << a.reachableFloor << ", \"idle_walls\": [";
         for (std::size_t k = 0; k < a.idleWalls.size(); ++k)
             s << (k ? ", " : "") << "[" << a.idleWalls[k].first << ", " << a.idleWalls[k].second << "]";
+        s << "], \"idle_shapes\": [";
+        for (std::size_t k = 0; k < a.idleShapes.size(); ++k) {
+            s << (k ? ", " : "") << "[";
+            for (std::size_t i = 0; i < a.idleShapes[k].size(); ++i)
+                s << (i ? ", " : "") << "[" << a.idleShapes[k][i].first << ", " << a.idleShapes[k][i].second << "]";
+            s << "]";
+        }
         s << "], \"random_trials\": " << a.trials << ", \"random_wins\": " << a.wins
           << ", \"random_win_rate\": " << Fixed(a.WinRate()) << ", \"random_median_moves\": " << a.medianWinMoves;
         s << ", \"stops\": {";

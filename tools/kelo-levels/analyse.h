@@ -80,6 +80,10 @@ struct Analysis {
     // (row, column) of the interior walls whose removal changes none of: whether and in how many
     // slides the level is won, its number of shortest solutions, its dead-end share, the stops it forces.
     std::vector<std::pair<int, int>> idleWalls;
+    // The wall shapes (see wallShapes) whose removal, all their walls at once, changes none of
+    // those figures. A mass that draws a smaller play area, or the side of a corridor, has idle
+    // cells one by one but shapes the level as a whole: the standard judges shapes.
+    std::vector<std::vector<std::pair<int, int>>> idleShapes;
     int isolatedWalls = 0;   // interior walls with no wall beside them
     int wallShapes = 0;      // groups of interior walls joined side by side
     int reachableFloor = 0;  // cells that a piece stands on in some reachable state
