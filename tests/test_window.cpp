@@ -94,6 +94,22 @@ TEST_F(WindowTest, TheSquareGoesRoundTheBoard) {
     EXPECT_EQ(window.clientArea()->frame()->title(), "Nombre de mouvements : 4");
 }
 
+// Presses that a held key repeats while a slide is drawn are dropped, not played as slides after
+// it (10 s of a held arrow once queued 60 s of slides); a deliberate press made meanwhile counts.
+// The slide down lasts six frames from its key, made at 1000 ms on the keys' clock.
+TEST_F(WindowTest, KeysRepeatedDuringASlideAreNotPlayedAfterIt) {
+    Key(Qt::Key_Space);
+    const struct { int key; int made; bool repeated; } presses[] = {
+        {Qt::Key_Down, 1000, false}, {Qt::Key_Left, 1001, true}, {Qt::Key_Up, 1002, false}};
+    for (const auto& [key, made, repeated] : presses) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), repeated);
+        press.setTimestamp(made);
+        QApplication::sendEvent(window.clientArea(), &press);
+    }
+    EXPECT_TRUE(Shows(560, 40, Square));
+    EXPECT_EQ(window.form().MoveCount, 2);
+}
+
 TEST_F(WindowTest, TheLongestMoveCountFitsInsideTheFramesTitleMargins) {
     EXPECT_LE(QFontMetrics(window.clientArea()->frame()->font()).horizontalAdvance("Nombre de mouvements : 32767"),
               window.clientArea()->frame()->width() - 14);

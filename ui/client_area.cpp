@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 #include "game/form1.h"
@@ -17,6 +18,11 @@ namespace {
 constexpr QRgb kGrey = 0xFFC0C0C0;
 const QRect kArea(0, 0, kClientWidth, kClientHeight);
 const QRect kFrameRect(8, 376, 161, 25);
+
+std::int64_t SteadyMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 // Frame1: an etched frame with its caption set into the top edge, the way a labelled frame looks:
 // a groove of 808080, the caption's room 6 pixels in with 2 pixels either side, the caption
@@ -152,12 +158,25 @@ void ClientArea::SetFrameCaption(const QString& text) {
 
 bool ClientArea::event(QEvent* event) {
     // Every key, Tab included, goes to the game; menu shortcuts are taken before they get here.
-    // Once the program ends the window is disabled, and its keys go nowhere.
+    // Once the program ends the window is disabled, and its keys go nowhere; nor do the presses
+    // that a held key repeated while the game was busy.
     if (event->type() == QEvent::KeyPress) {
-        if (onKey && isEnabled()) onKey(static_cast<QKeyEvent*>(event)->key());
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (RepeatedWhileBusy(*key) || !onKey || !isEnabled()) return true;
+        onKey(key->key());
+        busyUntil_ = SteadyMilliseconds() + *keyClockLead_;
         return true;
     }
     return QWidget::event(event);
+}
+
+bool ClientArea::RepeatedWhileBusy(const QKeyEvent& key) {
+    const auto made = static_cast<std::int64_t>(key.timestamp());
+    const std::int64_t lead = made - SteadyMilliseconds();
+    // X11's clock is 32 bits wide: when it wraps round (every 49 days) the lead is learnt anew.
+    if (!keyClockLead_ || lead > *keyClockLead_ || lead < *keyClockLead_ - (std::int64_t{1} << 31)) keyClockLead_ = lead;
+    // Deliberate presses all count, even those made during a slide.
+    return key.isAutoRepeat() && made < busyUntil_;
 }
 
 void ClientArea::paintEvent(QPaintEvent* event) {

@@ -4,10 +4,13 @@
 #include <QPolygon>
 #include <QRect>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QGroupBox;
+class QKeyEvent;
 
 namespace kelo {
 
@@ -41,6 +44,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // A press that the key's auto-repeat made before the game was done with the previous key (a
+    // slide being drawn): a held arrow must not queue slides to be played after it.
+    bool RepeatedWhileBusy(const QKeyEvent& key);
+
     // One image or one line, as drawn. Kept rather than a 640 x 415 image of the whole area: the
     // drawings that a later image covers whole are dropped, so there are never many more than the
     // board's cells.
@@ -57,6 +64,11 @@ private:
     QGroupBox* frame_;
     // The bounds of what was drawn since the last Refresh.
     QRect unshown_;
+    // The keys' clock is the display server's, whose zero is unknown: its lead over the steady
+    // clock, the largest seen (the key handed on soonest after it was made tells it best).
+    std::optional<std::int64_t> keyClockLead_;
+    // On the keys' clock, when the game was done with the last key handed to it.
+    std::int64_t busyUntil_ = 0;
 };
 
 // The largest font that shows the longest move count whole in the frame's 161 pixels.
