@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One session of the real game, run three ways. Usage: session.sh MODE KELO ASSETS, MODE one of
 #   plain:    also the sounds heard, the animation seen, and the keys after the menus (timing);
-#   strace:   no file written but the one empty levels.txt it may make;
+#   strace:   no file written but the one empty levels.txt it may make, and what Qt and PulseAudio
+#             write of their own (XDG_RUNTIME_DIR unset, the sound server named by PULSE_SERVER);
 #   valgrind: no memory error and no definite leak of the game's own (the exit status says).
 # In every mode: the screen to the pixel, the titles, the boxes, the menus, and a folder that did
 # not change. The folder has spaces, UTF-8 accents and a last name in Latin-1: found by its bytes.
@@ -9,10 +10,12 @@ source "$(dirname "$0")/lib.sh"
 MODE=$1 PAUSE=0.3 TRACE=""
 GAME_DIR="$WORK/Mes jeux d'été/Kelo caf"$'\xe9'
 mkdir -p "$GAME_DIR" && cp "$2" "$3/Ding.wav" "$3/End.wav" "$GAME_DIR/"
-if [[ $MODE == plain ]]; then session_dirs pulse; else session_dirs; fi
+if [[ $MODE == valgrind ]]; then session_dirs; else session_dirs pulse; fi
 if [[ $MODE == strace ]]; then
   strace -f -o /dev/null true 2>/dev/null || { echo "skipped: strace cannot trace here"; exit 77; }
-  TRACE=$WORK/trace PAUSE=0.5 LAUNCHER="strace -ff -qq -xx -e trace=%file -o $WORK/trace"
+  # A home of its own, where PulseAudio's library makes its cookie.
+  PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native HOME=$WORK/player && mkdir "$HOME"
+  TRACE=$WORK/trace PAUSE=0.5 LAUNCHER="env -u XDG_RUNTIME_DIR PULSE_SERVER=$PULSE_SERVER strace -ff -qq -xx -e trace=%file -o $WORK/trace"
 elif [[ $MODE == valgrind ]]; then
   # valgrind 3.19 cannot read clang's DWARF 5 (the build asks clang for DWARF 4; flags given by
   # hand may override it): such a build is skipped, not failed.
@@ -25,13 +28,16 @@ start_x
 
 snapshot() { (cd "$GAME_DIR" && find . -mindepth 1 -printf '%p %y %s %T@\n' | sort); }
 # The traced calls that would write, successful: opens for writing or making, every change of a
-# name, but for the making of levels.txt. Paths are in hexadecimal (strace -xx): bytes compare. A
-# file per thread (-ff), so that no call is split between two lines by another thread's.
-LEVELS_HEX=$(printf '%s' "$GAME_DIR/levels.txt" | od -An -tx1 -v | tr -d ' \n' | sed 's/../\\x&/g')
+# name, but for the making of levels.txt and the README's list of Qt's and PulseAudio's own: the
+# runtime folder, the cookie and its folders. Paths are in hexadecimal (strace -xx): bytes
+# compare. A file per thread (-ff), so that no call is split between two lines by another thread's.
+hex() { printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n' | sed 's/../\\x&/g'; }
+LEVELS_HEX=$(hex "$GAME_DIR/levels.txt") COOKIE_HEX=$(hex "$HOME/.config/pulse/cookie")
 writes() {
   [[ -z $TRACE ]] || cat "$TRACE".* | grep -E '^((creat|mkdir(at)?|rmdir|unlink(at)?|rename(at2?)?|(sym)?link(at)?|truncate|f?chmod(at)?|[fl]?chown(at)?|utimensat)\(|open(at)?\(.*(O_WRONLY|O_RDWR|O_CREAT|O_TRUNC))' \
     | grep -v -E '= -1 E' | grep -v -F -e '"\x2f\x64\x65\x76\x2f' \
-    -e "\"$LEVELS_HEX\", O_RDONLY|O_CREAT|O_EXCL|O_NONBLOCK|O_CLOEXEC" || true
+    -e "\"$LEVELS_HEX\", O_RDONLY|O_CREAT|O_EXCL|O_NONBLOCK|O_CLOEXEC" -e "\"$(hex "/tmp/runtime-$(id -un)")\"" \
+    -e "\"$COOKIE_HEX\"" -e "\"$(hex "$HOME/.config/pulse")\"" -e "\"$(hex "$HOME/.config")\"" || true
 }
 # Jeu > Quitter with the mouse (on the empty level any key, Alt too, would win it first): the game
 # ends at once, cleanly, and wrote nothing.
@@ -73,6 +79,7 @@ quit_game
 [[ -f $GAME_DIR/levels.txt && ! -s $GAME_DIR/levels.txt ]] || fail "no empty levels.txt was made"
 [[ $(snapshot | grep -v '^./levels.txt ') == "$before" ]] || fail "the folder changed beyond levels.txt"
 [[ -z $TRACE || $(cat "$TRACE".*) == *"\"$LEVELS_HEX\", O_RDONLY|O_CREAT"* ]] || fail "the trace does not show levels.txt made"
+[[ -z $TRACE || $(cat "$TRACE".*) == *"\"$COOKIE_HEX\""* ]] || fail "the trace does not show PulseAudio's cookie read"
 
 # 2. Levels of our own: play, the commands and the boxes change nothing in the folder.
 level_file "$GAME_DIR/levels.txt" "${LEVEL_A[@]}" $W 1300000000000021 $F $F $F $F $F 1400000000000001 $W "${LEVEL_A[@]}"
