@@ -5,15 +5,25 @@ source "$(dirname "$0")/lib.sh"
 session_dirs pulse
 RING=($W 1302000000000001 $F $F 1000000200000001 $F $F 1000000000000041 $W)
 level_file "$WORK/levels.txt" "${RING[@]}"
-start_x
 mkdir -p "$GAME_DIR" && cp "$1" "$WORK/levels.txt" "$2/Ding.wav" "$2/End.wav" "$GAME_DIR/"
 KELO=$GAME_DIR/kelo
+# no_display ERR STATUS: both languages in ERR, status 1.
+no_display() {
+  (($2 == 1)) && grep -q "Kelo a besoin d'un affichage graphique" "$1" && grep -q "Kelo needs a graphical display" "$1"
+}
+
+# A display that does not answer, its server stopped: the same within the minute that the
+# connection is given (once the game waited for ever). Run meanwhile, on a server of its own.
+start_x && kill -STOP "$XVFB_PID"
+STOPPED=$XVFB_PID && trap 'kill -CONT $STOPPED; kill $STOPPED; cleanup' EXIT
+(status=0; timeout 120 "$KELO" 2>"$WORK/stopped" || status=$?; echo "$status" >"$WORK/stopped.status") &
+STOPPED_GAME=$!
+start_x
 
 # No display: both languages on standard error, status 1 (once Qt aborted, status 134).
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY "$KELO" 2>"$WORK/err" || status=$?
-((status == 1)) && grep -q "Kelo a besoin d'un affichage graphique" "$WORK/err" &&
-  grep -q "Kelo needs a graphical display" "$WORK/err" || fail "no display: status $status, $(cat "$WORK/err")"
+no_display "$WORK/err" "$status" || fail "no display: status $status, $(cat "$WORK/err")"
 
 # Qt's own options are not the game's: the window stays centred, at its size (once moved to 10,10).
 normal=""
@@ -50,3 +60,7 @@ stop_game
 status=0
 (ulimit -v 100000 && exec "$KELO") 2>"$WORK/err" || status=$?
 ((status == 1)) && grep -q "Kelo could not show its window" "$WORK/err" || fail "ulimit -v: status $status, $(cat "$WORK/err")"
+
+wait "$STOPPED_GAME"
+no_display "$WORK/stopped" "$(cat "$WORK/stopped.status")" ||
+  fail "a stopped display: status $(cat "$WORK/stopped.status"), $(cat "$WORK/stopped")"
