@@ -41,6 +41,7 @@ TEST(Images, ShippedAssetsAreTheGeneratorsOutput) {
     ASSERT_EQ(std::system((std::string(KELO_ASSETS_TOOL) + " " + drawn.path().string()).c_str()), 0);
     std::vector<std::string> names;
     for (int size : kIconSizes) names.push_back(IconName(size));
+    for (int size : kIconSizes) names.push_back("kelo-editor-" + std::to_string(size) + ".png");
     for (int code = 0; code < 5; ++code) {
         names.push_back("tile" + std::to_string(code) + ".bmp");
         const TilePixels expected = Tile(code);

@@ -27,6 +27,13 @@ man -l "$P/share/man/man6/kelo.6.gz" 2>/dev/null | grep -q 'levels.txt' || fail 
 # The desktop entry and the AppStream data pass their validators and say what the program says;
 # StartupWMClass is the window class that session.sh checks.
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
+# The level editor's entry, in the level tool's package, starts the installed editor with its icon.
+editor=$P/share/applications/org.kelo.kelo-editor.desktop
+desktop-file-validate "$editor" || fail "desktop-file-validate on the editor's entry"
+grep -qxF 'Exec=kelo-editor %f' "$editor" && [[ -x $P/bin/kelo-editor && -f $P/share/man/man1/kelo-editor.1.gz ]] ||
+  fail "the editor's entry, program or manual page"
+[[ $(identify -format '%wx%h' "$P"/share/icons/hicolor/256x256/apps/org.kelo.kelo-editor.png) == 256x256 ]] ||
+  fail "the editor's icon"
 appstreamcli validate --no-net --pedantic "$metainfo" >"$WORK/as.log" 2>&1 || fail "appstreamcli: $(cat "$WORK/as.log")"
 (($(grep -cxF -e Name=Kelo -e 'Comment=Un petit jeu de stratégie...' -e 'Categories=Game;LogicGame;' -e "Icon=$APP" \
   -e StartupWMClass=Kelo "$desktop") == 5)) || fail "the desktop entry lacks a line: $(cat "$desktop")"

@@ -8,7 +8,9 @@ deb=$(ls "$WORK"/pkg/kelo_1.00_*.deb) && tool=$(ls "$WORK"/pkg/kelo-levels_1.00_
 # section keeps the game out of usr/bin.
 for f in "$deb":share/{applications/org.kelo.kelo.desktop,metainfo/org.kelo.kelo.metainfo.xml,man/man6/kelo.6.gz} \
          "$deb":share/{icons/hicolor/48x48/apps/org.kelo.kelo.png,doc/kelo/copyright,doc/kelo/changelog.gz} \
-         "$tool":share/{man/man1/kelo-levels.1.gz,doc/kelo-levels/copyright,doc/kelo-levels/changelog.gz}; do
+         "$tool":share/{man/man1/kelo-levels.1.gz,doc/kelo-levels/copyright,doc/kelo-levels/changelog.gz} \
+         "$tool":{bin/kelo-editor,share/man/man1/kelo-editor.1.gz,share/applications/org.kelo.kelo-editor.desktop} \
+         "$tool":share/icons/hicolor/48x48/apps/org.kelo.kelo-editor.png; do
   dpkg-deb -c "${f%:*}" | grep -F " ./usr/${f##*:}" >/dev/null || fail "$(basename "${f%:*}") lacks usr/${f##*:}"
 done
 ! dpkg-deb -c "$deb" | grep ' ./usr/bin/' || fail "the game's package has files in usr/bin"

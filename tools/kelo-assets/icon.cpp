@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "tools/kelo-assets/colour.h"
+#include "tools/kelo-assets/tiles.h"
 
 namespace kelo::art {
 namespace {
@@ -72,6 +73,32 @@ std::vector<std::uint32_t> IconRendering(int size) {
             const std::uint32_t alpha = static_cast<std::uint32_t>(255 * inside / (kSub * kSub));
             p[static_cast<std::size_t>(y) * static_cast<std::size_t>(size) + static_cast<std::size_t>(x)] =
                 alpha << 24 | IconColour(ix, iy, Hash(x + 100, y + 7));
+        }
+    }
+    return p;
+}
+
+std::vector<std::uint32_t> EditorIconRendering(int size) {
+    std::vector<std::uint32_t> p(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+    // The tiles two by two, as on a board: wall and ball above, ring and square below.
+    const TilePixels tiles[2][2] = {{Tile(1), Tile(3)}, {Tile(2), Tile(4)}};
+    const int margin = size / 16, inner = size - 2 * margin;
+    constexpr int kSub = 8;  // samples a side of each pixel: the tiles' average over its area
+    for (int y = 0; y < inner; ++y) {
+        for (int x = 0; x < inner; ++x) {
+            int r = 0, g = 0, b = 0;
+            for (int sy = 0; sy < kSub; ++sy) {
+                for (int sx = 0; sx < kSub; ++sx) {
+                    const int tx = (x * kSub + sx) * 2 * kTile / (inner * kSub), ty = (y * kSub + sy) * 2 * kTile / (inner * kSub);
+                    const std::uint32_t c = tiles[ty / kTile][tx / kTile][static_cast<std::size_t>(ty % kTile * kTile + tx % kTile)];
+                    r += R(c);
+                    g += G(c);
+                    b += B(c);
+                }
+            }
+            constexpr int n = kSub * kSub;
+            p[static_cast<std::size_t>(y + margin) * static_cast<std::size_t>(size) + static_cast<std::size_t>(x + margin)] =
+                0xFF000000u | Rgb((r + n / 2) / n, (g + n / 2) / n, (b + n / 2) / n);
         }
     }
     return p;

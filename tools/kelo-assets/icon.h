@@ -15,4 +15,8 @@ inline constexpr std::array<int, 6> kIconSizes = {16, 32, 48, 64, 128, 256};
 // edge. At 32 it is the window icon exactly: every pixel fully opaque or fully transparent.
 std::vector<std::uint32_t> IconRendering(int size);
 
+// The level editor's icon at size x size, as 0xAARRGGBB: four of the game's tiles (wall, ball,
+// ring, square) in a square, with a clear margin of a sixteenth of the size.
+std::vector<std::uint32_t> EditorIconRendering(int size);
+
 }  // namespace kelo::art

@@ -19,8 +19,7 @@ bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 }
 
 // An icon through Qt's PNG writer at its strongest compression (quality 0).
-bool WriteIcon(const std::string& path, int size) {
-    const std::vector<std::uint32_t> argb = kelo::art::IconRendering(size);
+bool WriteIcon(const std::string& path, int size, const std::vector<std::uint32_t>& argb) {
     QImage image(size, size, QImage::Format_ARGB32);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) image.setPixel(x, y, argb[static_cast<std::size_t>(y * size + x)]);
@@ -40,7 +39,10 @@ int main(int argc, char* argv[]) {
     bool ok = true;
     for (int code = 0; code < 5; ++code) ok &= Write(dir + "/tile" + std::to_string(code) + ".bmp", Bmp8(Tile(code)));
     // The launcher's sizes of the icon theme; the 32-pixel one is also the window icon.
-    for (int size : kIconSizes) ok &= WriteIcon(dir + "/kelo-" + std::to_string(size) + ".png", size);
+    for (int size : kIconSizes) ok &= WriteIcon(dir + "/kelo-" + std::to_string(size) + ".png", size, IconRendering(size));
+    // The level editor's, at the same sizes.
+    for (int size : kIconSizes)
+        ok &= WriteIcon(dir + "/kelo-editor-" + std::to_string(size) + ".png", size, EditorIconRendering(size));
     ok &= Write(dir + "/Ding.wav", Wav16(DingSamples(), kSampleRate));
     ok &= Write(dir + "/End.wav", Wav16(EndSamples(), kSampleRate));
     if (!ok) {

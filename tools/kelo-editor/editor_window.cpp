@@ -26,6 +26,8 @@
 #include "tools/kelo-levels/check.h"
 #include "ui/tiles.h"
 
+static void InitEditorResources() { Q_INIT_RESOURCE(kelo_editor); }
+
 namespace kelo::editor {
 
 namespace {
@@ -75,7 +77,8 @@ QString ProblemText(const Finding& f) {
 EditorWindow::EditorWindow(AnalyseOptions liveOptions)
     : model_(new LevelListModel(this)), undo_(new QUndoStack(this)),
       worker_(new AnalysisWorker(std::move(liveOptions), this)) {
-    setWindowIcon(WindowIcon());
+    InitEditorResources();
+    setWindowIcon(QIcon(QStringLiteral(":/assets/kelo-editor-32.png")));
     ask = [this](const QString& title, const QString& text, QMessageBox::StandardButtons buttons) {
         QMessageBox box(QMessageBox::Question, title, text, buttons, this);
         return static_cast<QMessageBox::StandardButton>(box.exec());

@@ -9,7 +9,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kelo-editor"));
     QApplication::setApplicationVersion(QStringLiteral(KELO_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.kelo.kelo-editor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KELO_EDITOR_APP_ID));
     // The file dialogs and boxes may open at any moment: Qt's French texts from the start.
     kelo::LoadQtFrenchOnce();
     QCommandLineParser parser;
