@@ -461,6 +461,12 @@ TEST_F(EditorTest, TheTitleShowsThePar) {
     EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("(par 1)")));
 }
 
+TEST_F(EditorTest, ALevelWithoutASquareIsToldTheRuleItBreaks) {
+    Open(Walled({"30000000000002"}));
+    Figures(LiveFigures::Whole);
+    EXPECT_TRUE(window.Figure(QStringLiteral("Règle du standard enfreinte")).contains(QStringLiteral("un carré")));
+}
+
 TEST_F(EditorTest, AFirstSlideThatLosesIsFound) {
     Open(test::Record({W, "1020020000000001", "1000000000400001", "1111001001011111", "1000000000000001",
                        "1010001001110001", "1000000000000001", "1300000200001001", W}));

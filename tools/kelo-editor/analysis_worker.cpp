@@ -148,6 +148,7 @@ void AnalysisWorker::run() {
         LiveFigures full = quick;
         full.analysis = Analyse(*ReadLevel(MemoryBytes(RecordOfBoard(job.second)), 1), options_);
         full.complete = true;
+        full.stage = LiveFigures::Whole;
         if (job.first != latest_ || full.analysis.status == Analysis::Status::Cancelled) continue;
         emit ready(job.first, full);
     }

@@ -24,6 +24,7 @@
 #include "tools/kelo-editor/undo_commands.h"
 #include "game/level_format.h"
 #include "tools/kelo-levels/check.h"
+#include "tools/kelo-levels/standard.h"
 #include "ui/tiles.h"
 
 static void InitEditorResources() { Q_INIT_RESOURCE(kelo_editor); }
@@ -51,6 +52,20 @@ QString StopInFrench(Stop stop) {
     case Stop::BallStopsSquare: return QStringLiteral("la balle arrête le carré");
     case Stop::Edge: return QStringLiteral("le bord du plateau");
     case Stop::Wall: return QStringLiteral("un mur");
+    }
+    return {};
+}
+
+// The rules of the set's standard that one level breaks alone, in French.
+QString RuleInFrench(LevelRule rule) {
+    switch (rule) {
+    case LevelRule::Sound: return QStringLiteral("chaque niveau soluble, avec une balle et un carré exactement");
+    case LevelRule::TwoAhead: return QStringLiteral("dès le niveau 6, le joueur à deux coups gagne moins de 25 %");
+    case LevelRule::Random: return QStringLiteral("dès le niveau 6, le joueur au hasard gagne moins de 10 %");
+    case LevelRule::Shallow: return QStringLiteral("dès le niveau 13, un regard de plus de 3 coups");
+    case LevelRule::LateTrap:
+        return QStringLiteral("par de plus de 20 : au plus 15 % d'impasses, ou aucune après la glissade 5");
+    case LevelRule::IdleWallShape: return QStringLiteral("aucune forme de murs inutile");
     }
     return {};
 }
@@ -142,7 +157,7 @@ void EditorWindow::BuildDocks() {
     for (const char* name : {"État", "Coups minimum", "Solutions les plus courtes", "Carré nécessaire",
                              "Arrêts utilisés", "Arrêts imposés", "États", "Impasses", "Premier coup perdant",
                              "Piège tardif", "Regard", "Joueur à deux coups", "Joueur au hasard", "Murs inutiles",
-                             "Verdict", "Solution"}) {
+                             "Verdict", "Règle du standard enfreinte", "Solution"}) {
         auto* label = new QLabel(QStringLiteral("—"), panel);
         label->setWordWrap(true);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -531,6 +546,11 @@ void EditorWindow::ShowFigures() {
     auto set = [this](const char* name, const QString& text) { figureLabels_[QString::fromUtf8(name)]->setText(text); };
     for (auto& [name, label] : figureLabels_) label->setText(QStringLiteral("—"));
     set("Verdict", VerdictInFrench(a.verdict));
+    if (figures_->complete) {
+        QStringList broken;
+        for (const LevelRule rule : RulesBroken(current_ + 1, model_->document().Loaded(current_), a)) broken << RuleInFrench(rule);
+        set("Règle du standard enfreinte", broken.isEmpty() ? QStringLiteral("aucune") : broken.join(QStringLiteral(" ; ")));
+    }
     switch (a.status) {
     case Analysis::Status::NotLoadable:
         set("État", QStringLiteral("refusé par le jeu (un chiffre de 5 à 9) : il montrerait le niveau 1 à la place"));
@@ -586,7 +606,8 @@ void EditorWindow::ShowFigures() {
     for (const Step& s : a.solution) moves << MoveText(s.move);
     set("Solution", moves.join(QStringLiteral(", ")));
     if (!figures_->complete) {
-        for (const char* name : {"Murs inutiles", "Regard", "Joueur à deux coups", "Verdict"}) set(name, QStringLiteral("calcul…"));
+        for (const char* name : {"Murs inutiles", "Regard", "Joueur à deux coups", "Verdict", "Règle du standard enfreinte"})
+            set(name, QStringLiteral("calcul…"));
     }
 }
 

@@ -113,27 +113,46 @@ bool Solved(const Analysis& a) { return a.status == Analysis::Status::Solved; }
 
 }  // namespace
 
+bool Breaks(LevelRule rule, int level, const std::optional<Puzzle>& puzzle, const Analysis& a) {
+    if (rule == LevelRule::Sound)
+        return !puzzle || !Solved(a) || Count(puzzle->board, Ball) != 1 || Count(puzzle->board, Square) != 1;
+    if (rule == LevelRule::IdleWallShape) return !a.idleShapes.empty();
+    // The other rules judge only a level that can be won.
+    if (!Solved(a)) return false;
+    switch (rule) {
+    case LevelRule::TwoAhead: return level >= 6 && a.twoAheadWinRate >= 0.25;
+    case LevelRule::Random: return level >= 6 && a.WinRate() >= 0.10;
+    case LevelRule::Shallow: return level >= 13 && a.look <= 3;
+    case LevelRule::LateTrap: return a.fewestMoves > 20 && a.DeadShare() > 0.15 && a.lateTrap > 5;
+    default: return false;
+    }
+}
+
+std::vector<LevelRule> RulesBroken(int level, const std::optional<Puzzle>& puzzle, const Analysis& analysis) {
+    std::vector<LevelRule> broken;
+    for (const LevelRule rule : kLevelRules) {
+        if (Breaks(rule, level, puzzle, analysis)) broken.push_back(rule);
+    }
+    return broken;
+}
+
 std::vector<RuleResult> Standard(const std::vector<std::optional<Puzzle>>& levels, const std::vector<Analysis>& analyses,
                                  const std::vector<NearDuplicate>& duplicates) {
     std::vector<RuleResult> rules;
     auto rule = [&](std::string text, std::string value, bool pass) { rules.push_back({std::move(text), std::move(value), pass}); };
     const int n = static_cast<int>(analyses.size());
     auto at = [&](int level) -> const Analysis& { return analyses[static_cast<std::size_t>(level - 1)]; };
-    // The levels from `from` on for which `bad` holds.
-    auto offenders = [&](int from, auto bad) {
+    // The levels that break a rule of their own.
+    auto offenders = [&](LevelRule r) {
         std::vector<int> found;
-        for (int l = std::max(from, 1); l <= n; ++l) {
-            if (Solved(at(l)) && bad(at(l), l)) found.push_back(l);
+        for (int l = 1; l <= n; ++l) {
+            if (Breaks(r, l, levels[static_cast<std::size_t>(l - 1)], at(l))) found.push_back(l);
         }
         return found;
     };
 
     rule("at least 40 levels", std::to_string(n), n >= 40);
-    std::vector<int> unsound;
-    for (int l = 1; l <= n; ++l) {
-        const auto& p = levels[static_cast<std::size_t>(l - 1)];
-        if (!p || !Solved(at(l)) || Count(p->board, Ball) != 1 || Count(p->board, Square) != 1) unsound.push_back(l);
-    }
+    const auto unsound = offenders(LevelRule::Sound);
     rule("each level solvable, with exactly one ball and one square", unsound.empty() ? "all " + std::to_string(n) : "not " + Levels(unsound), unsound.empty());
     std::string pairs;
     for (const NearDuplicate& d : duplicates) pairs += (pairs.empty() ? "" : "; ") + NearDuplicateText(d);
@@ -158,14 +177,17 @@ std::vector<RuleResult> Standard(const std::vector<std::optional<Puzzle>>& level
              forced.size() >= 3);
     }
 
-    const auto twoAhead = offenders(6, [](const Analysis& a, int) { return a.twoAheadWinRate >= 0.25; });
+    const auto twoAhead = offenders(LevelRule::TwoAhead);
     rule("from level 6 on, the two-ahead player wins under 25%", Levels(twoAhead), twoAhead.empty());
-    const auto random = offenders(6, [](const Analysis& a, int) { return a.WinRate() >= 0.10; });
+    const auto random = offenders(LevelRule::Random);
     rule("from level 6 on, the random player wins under 10%", Levels(random), random.empty());
 
-    const auto long_ = offenders(1, [](const Analysis& a, int) { return a.fewestMoves > 26; });
+    std::vector<int> long_;
+    for (int l = 1; l <= n; ++l) {
+        if (Solved(at(l)) && at(l).fewestMoves > 26) long_.push_back(l);
+    }
     rule("at most 3 levels with par over 26", std::to_string(long_.size()) + " (" + Levels(long_) + ")", long_.size() <= 3);
-    const auto shallow = offenders(13, [](const Analysis& a, int) { return a.look <= 3; });
+    const auto shallow = offenders(LevelRule::Shallow);
     rule("from level 13 on, no level with look at most 3", Levels(shallow), shallow.empty());
     std::vector<int> looks;
     const int third = (n + 2) / 3;
@@ -184,20 +206,17 @@ std::vector<RuleResult> Standard(const std::vector<std::optional<Puzzle>>& level
     }
     rule("no look more than 6 above the largest look before it", Levels(spikes), spikes.empty());
 
-    const auto traps = offenders(1, [](const Analysis& a, int) {
-        return a.fewestMoves > 20 && a.DeadShare() > 0.15 && a.lateTrap > 5;
-    });
+    const auto traps = offenders(LevelRule::LateTrap);
     rule("par over 20: dead ends at most 15% or none reachable after slide 5", Levels(traps), traps.empty());
 
     int walls = 0, isolated = 0, built = 0, idleCells = 0;
-    std::vector<int> idle;
     for (int l = 1; l <= n; ++l) {
         walls += at(l).interiorWalls;
         isolated += at(l).isolatedWalls;
         built += at(l).interiorWalls >= 12;
         idleCells += static_cast<int>(at(l).idleWalls.size());
-        if (!at(l).idleShapes.empty()) idle.push_back(l);
     }
+    const auto idle = offenders(LevelRule::IdleWallShape);
     rule("isolated interior walls at most 10% of all", std::to_string(isolated) + " of " + std::to_string(walls),
          isolated * 10 <= walls);
     rule("at least a third of the levels with 12 interior walls or more", std::to_string(built) + " of " + std::to_string(n),

@@ -23,6 +23,15 @@ inline constexpr double kDuplicateOverlap = 0.6;
 std::vector<NearDuplicate> NearDuplicates(const std::vector<std::optional<Puzzle>>& levels);
 std::string NearDuplicateText(const NearDuplicate& d);  // "34 and 39: walls and rings the same, pieces moved"
 
+// The rules of the standard that each level meets or breaks alone, whatever the others are.
+enum class LevelRule { Sound, TwoAhead, Random, Shallow, LateTrap, IdleWallShape };
+inline constexpr LevelRule kLevelRules[] = {LevelRule::Sound,   LevelRule::TwoAhead, LevelRule::Random,
+                                            LevelRule::Shallow, LevelRule::LateTrap, LevelRule::IdleWallShape};
+// Level number `level` (from 1) breaks `rule`; `puzzle` is nothing when the level is not loadable.
+bool Breaks(LevelRule rule, int level, const std::optional<Puzzle>& puzzle, const Analysis& analysis);
+// The rules that level number `level` breaks, in the standard's order.
+std::vector<LevelRule> RulesBroken(int level, const std::optional<Puzzle>& puzzle, const Analysis& analysis);
+
 // The level set's standard: each rule with its measured value and PASS or FAIL; true when all pass.
 struct RuleResult {
     std::string rule, value;
