@@ -12,7 +12,7 @@ packages=(
   libcanberra0 libcanberra-pulse libcanberra-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
+  xvfb xauth xdotool x11-utils xclip imagemagick fonts-dejavu-core
   pulseaudio pulseaudio-utils
   # Only for the benchmark's comparison of sound paths (QSoundEffect beside libcanberra).
   qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good

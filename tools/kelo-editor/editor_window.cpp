@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFile>
@@ -289,6 +290,12 @@ void EditorWindow::BuildMenus() {
               [this] { StepSolution(1); });
     AddAction(level, QStringLiteral("etape-precedente"), QStringLiteral("Étape &précédente"), QKeySequence(Qt::Key_PageUp),
               [this] { StepSolution(-1); });
+    // The moves as the panel shows them, for the designer's notes.
+    AddAction(level, QStringLiteral("copier-solution"), QStringLiteral("&Copier la solution"),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] {
+                  if (figures_ && !figures_->analysis.solution.empty())
+                      QGuiApplication::clipboard()->setText(Figure(QStringLiteral("Solution")));
+              });
     QAction* idle = AddAction(level, QStringLiteral("murs-inutiles"), QStringLiteral("Souligner les murs &inutiles"), {},
                               [this] { UpdateOverlay(); });
     idle->setCheckable(true);
