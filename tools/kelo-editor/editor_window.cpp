@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
@@ -167,10 +168,19 @@ void EditorWindow::BuildDocks() {
     }
     auto* analysisDock = new QDockWidget(QStringLiteral("Analyse"), this);
     analysisDock->setObjectName(QStringLiteral("analyse"));
-    analysisDock->setWidget(panel);
+    // Long figures wrap: on a low screen the panel scrolls rather than clip them.
+    auto* scroll = new QScrollArea(analysisDock);
+    scroll->setWidget(panel);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    analysisDock->setWidget(scroll);
     analysisDock->setFeatures(QDockWidget::DockWidgetMovable);
     panel->setMinimumWidth(300);
     addDockWidget(Qt::RightDockWidgetArea, analysisDock);
+    // The list and the panel take the window's whole height; the problems only the board's width.
+    setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
 
     problems_ = new QListWidget(this);
     auto* problemDock = new QDockWidget(QStringLiteral("Problèmes du fichier"), this);
