@@ -12,6 +12,7 @@
 
 #include "tests/support/reference_solver.h"
 #include "support/game_fixture.h"
+#include "support/run_tool.h"
 #include "tools/kelo-levels/analyse.h"
 #include "tools/kelo-levels/check.h"
 #include "tools/kelo-levels/files.h"
@@ -156,24 +157,10 @@ TEST(Analyse, FiguresOfBoardsWorkedOutByHand) {
     }
 }
 
-// Linked in by AddressSanitizer, under which address space limits mean nothing.
-extern "C" void __asan_init() __attribute__((weak));
-const bool kAddressSanitizer = &__asan_init != nullptr;
-
-std::string Slurp(const std::filesystem::path& path) { std::ifstream f(path, std::ios::binary); return {std::istreambuf_iterator<char>(f), {}}; }
-
-struct ToolRun { int status; std::string out, err; };  // the exit status, or 128 + the signal
-
 // kelo-levels with these words, '@' standing for the folder, its address space limited to limitMib.
 ToolRun Tool(const TempFolder& folder, const std::string& words, long limitMib = 0) {
-    const std::string err = folder.path() / "stderr";
-    const std::string at = folder.path().string() + "/";
-    const std::string limit = limitMib && !kAddressSanitizer ? "ulimit -v " + std::to_string(limitMib << 10) + "; " : "";
-    FILE* pipe = ::popen((limit + "exec " KELO_LEVELS_TOOL " " + std::regex_replace(words, std::regex("@"), at) + " 2>" + err).c_str(), "r");
-    std::string out;
-    for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), out, Slurp(err)};
+    return RunTool(folder, {std::regex_replace(words, std::regex("@"), "./"), Output::Captured, RLIM_INFINITY, false,
+                            kAddressSanitizer ? 0 : limitMib << 10});
 }
 
 TEST(LevelTool, CommandLineReportsAndExitStatus) {
@@ -211,7 +198,7 @@ TEST(LevelTool, CommandLineReportsAndExitStatus) {
         EXPECT_EQ(run.status, c.status) << c.words;
         EXPECT_TRUE(std::regex_search(run.out + run.err, std::regex(c.output))) << c.words << ": " << run.out << run.err;
     }
-    EXPECT_EQ(Tool(folder, generate).out, Slurp(folder.path() / "new.txt"));  // the same seed, the same levels
+    EXPECT_EQ(Tool(folder, generate).out, Contents(folder.path() / "new.txt"));  // the same seed, the same levels
 }
 
 // Refused with a message and nothing else, before any work.

@@ -2,15 +2,10 @@
 // past its bound, and reports that named the wrong fault.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <new>
 #include <regex>
-#include <sstream>
 
-#include "support/levels_util.h"
+#include "support/run_tool.h"
 #include "tools/kelo-levels/analyse.h"
 #include "tools/kelo-levels/check.h"
 #include "tools/kelo-levels/files.h"
@@ -30,46 +25,10 @@ std::string ManyRings() {
     return Walled(inside);
 }
 
-struct Ran {
-    int status;
-    std::string out, err;
-    long peakKib;  // the most memory the tool held
-};
-
-Ran Tool(const TempFolder& folder, const std::vector<std::string>& words, long addressLimitKib = 0) {
-    std::vector<std::string> argv{KELO_LEVELS_TOOL};
-    argv.insert(argv.end(), words.begin(), words.end());
-    std::vector<char*> pointers;
-    for (std::string& w : argv) pointers.push_back(w.data());
-    pointers.push_back(nullptr);
-    const std::string out = folder.path() / "stdout", err = folder.path() / "stderr";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::chdir(folder.path().c_str()) != 0 || !std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr))
-            ::_exit(126);
-        if (addressLimitKib) {
-            const struct rlimit limit = {rlim_t(addressLimitKib) << 10, rlim_t(addressLimitKib) << 10};
-            ::setrlimit(RLIMIT_AS, &limit);
-        }
-        ::execv(pointers[0], pointers.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    ::wait4(child, &status, 0, &usage);
-    std::ifstream o(out), e(err);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), {std::istreambuf_iterator<char>(o), {}},
-            {std::istreambuf_iterator<char>(e), {}}, usage.ru_maxrss};
-}
-
-// Linked in by AddressSanitizer, under which address space limits and sizes mean nothing.
-extern "C" void __asan_init() __attribute__((weak));
-const bool kAddressSanitizer = &__asan_init != nullptr;
-
 // Forty rings among thirty shapes drew random cells for 25 minutes.
 TEST(ToolFaults, GenerateGivesUpWhenNoBoardFits) {
     TempFolder folder;
-    const Ran run = Tool(folder, {"generate", "--rings", "40", "--shapes", "30", "--count", "1"});
+    const ToolRun run = RunTool(folder, {"generate --rings 40 --shapes 30 --count 1"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "kelo-levels: no board could be made: 20000 draws found no free cells for the rings and the "
                        "pieces among the walls; ask for fewer --rings or --shapes\n");
@@ -95,12 +54,11 @@ TEST(ToolFaults, AnalyseAndGenerateRefuseAStateLimitThatCannotFit) {
     folder.Write("rings.txt", ManyRings() + ManyRings());
     const std::regex refused("kelo-levels: analyses of up to 2000000 states need [0-9]+ MiB, more than the [0-9]+ MiB "
                              "of memory available: lower --max-states\n");
-    Ran run = Tool(folder, {"analyse", "rings.txt"}, 400000);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(std::regex_match(run.err, refused)) << run.err;
-    run = Tool(folder, {"generate", "--max-states", "2000000"}, 400000);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(std::regex_match(run.err, refused)) << run.err;
+    for (const char* words : {"analyse rings.txt", "generate --max-states 2000000"}) {
+        const ToolRun run = RunTool(folder, {words, Output::Captured, RLIM_INFINITY, false, 400000});
+        EXPECT_EQ(run.status, 2) << words;
+        EXPECT_TRUE(std::regex_match(run.err, refused)) << run.err;
+    }
 }
 
 // Two levels side by side took twice the memory of one: they are analysed side by side within
@@ -110,8 +68,8 @@ TEST(ToolFaults, TwoBigLevelsTakeTheMemoryOfOne) {
     TempFolder folder;
     folder.Write("one.txt", ManyRings());
     folder.Write("two.txt", ManyRings() + ManyRings());
-    const Ran one = Tool(folder, {"analyse", "one.txt", "--max-states", "400000"});
-    const Ran two = Tool(folder, {"analyse", "two.txt", "--max-states", "400000"});
+    const ToolRun one = RunTool(folder, {"analyse one.txt --max-states 400000"});
+    const ToolRun two = RunTool(folder, {"analyse two.txt --max-states 400000"});
     EXPECT_EQ(two.out, one.out + "level 2" + one.out.substr(7));
     EXPECT_LT(two.peakKib, one.peakKib * 5 / 4) << one.peakKib;
 }
@@ -122,11 +80,11 @@ TEST(ToolFaults, ALevelBetweenHalfTheLimitAndTheLimitIsAnalysedWhole) {
     TempFolder folder;
     folder.Write("levels.txt", kGood + kGood);
     std::smatch states;
-    const std::string whole = Tool(folder, {"analyse", "levels.txt", "--level", "2", "--json"}).out;
+    const std::string whole = RunTool(folder, {"analyse levels.txt --level 2 --json"}).out;
     ASSERT_TRUE(std::regex_search(whole, states, std::regex("\"states\": ([0-9]+)")));
     const std::string limit = std::to_string(std::stoi(states[1]) + 1);
-    const Ran alone = Tool(folder, {"analyse", "levels.txt", "--level", "2", "--max-states", limit, "--json"});
-    const Ran both = Tool(folder, {"analyse", "levels.txt", "--max-states", limit, "--json"});
+    const ToolRun alone = RunTool(folder, {"analyse levels.txt --level 2 --max-states " + limit + " --json"});
+    const ToolRun both = RunTool(folder, {"analyse levels.txt --max-states " + limit + " --json"});
     ASSERT_NE(alone.out.find("\"status\": \"solved\""), std::string::npos) << alone.out;
     EXPECT_NE(both.out.find(alone.out.substr(4, alone.out.size() - 7)), std::string::npos) << both.out;
 }

@@ -3,18 +3,10 @@
 // that was there before is either replaced whole or left as it was, and a failure is status 2.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <regex>
 #include <set>
-#include <sstream>
 
-#include "support/levels_util.h"
+#include "support/run_tool.h"
 
 namespace kelo::test {
 namespace {
@@ -23,101 +15,38 @@ const std::string W(16, '1');
 const std::string kLevel = Record({W, "1300000000000021", "1000000000000001", "1400000000000001", W, W, W, W, W});
 const std::string kLevels = kLevel + kLevel + kLevel;
 
-enum class Output { Captured, DevFull, Closed, ReaderGone };
-
-struct Call {
-    std::string words;              // '|' between words, so that a name may hold any byte but that
-    Output output = Output::Captured;
-    rlim_t fileLimit = RLIM_INFINITY;  // bytes, with SIGXFSZ ignored
-    bool noSigpipe = false;
-    bool asOther = false;  // as a user for whom the folder "ro" is read-only, even when root
-};
-
-struct Result {
-    int status;
-    std::string err;
-};
-
-std::string Contents(const std::filesystem::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
-
 std::set<std::string> Names(const std::filesystem::path& folder) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
     return names;
 }
 
-// kelo-levels in `folder` with the run's words, limits and standard output.
-Result Tool(const TempFolder& folder, const Call& run) {
-    std::vector<std::string> words{KELO_LEVELS_TOOL};
-    std::stringstream split(run.words);
-    for (std::string word; std::getline(split, word, '|');) words.push_back(word);
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    const std::string errPath = folder.path() / "stderr";
-    int pipe[2] = {-1, -1};
-    if (run.output == Output::ReaderGone) {
-        EXPECT_EQ(::pipe(pipe), 0);
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::chdir(folder.path().c_str()) != 0) ::_exit(126);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        ::dup2(err, 2);
-        if (run.output == Output::DevFull) ::dup2(::open("/dev/full", O_WRONLY), 1);
-        if (run.output == Output::Closed) ::close(1);
-        if (run.output == Output::ReaderGone) ::dup2(pipe[1], 1);
-        if (run.output == Output::Captured) ::dup2(::open("/dev/null", O_WRONLY), 1);
-        if (run.output == Output::ReaderGone) ::close(pipe[0]), ::close(pipe[1]);
-        if (run.noSigpipe) std::signal(SIGPIPE, SIG_IGN);
-        if (run.fileLimit != RLIM_INFINITY) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const struct rlimit limit = {run.fileLimit, run.fileLimit};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
-        if (run.asOther && ::geteuid() == 0) {
-            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(125);
-        }
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    if (run.output == Output::ReaderGone) ::close(pipe[1]), ::close(pipe[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    std::string err = Contents(errPath);
-    std::filesystem::remove(errPath);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), err};
-}
-
 // Each fault: the run, its status and message, and the files of the folder afterwards: those that
 // were there are as they were, and no new file is left behind.
 TEST(ToolFiles, AFileIsReplacedWholeOrLeftAsItWas) {
-    const std::string generate = "generate|--count|10|--restarts|4|--steps|20|--moves|1-|--max-random|100";
+    const std::string generate = "generate --count 10 --restarts 4 --steps 20 --moves 1- --max-random 100";
     const struct {
         const char* fault;
-        Call run;
+        ToolCall run;
         int status;
         const char* message;
     } cases[] = {
-        {"render over its input", {"render|mine.txt|--level|1|-o|mine.txt"}, 2,
+        {"render over its input", {"render mine.txt --level 1 -o mine.txt"}, 2,
          "^kelo-levels: the output mine.txt is the input mine.txt, which writing would destroy"},
-        {"the sheet over its input through a link", {"render|link.txt|-o|mine.txt"}, 2, "is the input link.txt"},
-        {"generate over its board's file through a link", {generate + "|--from|mine.txt|--level|1|-o|link.txt"}, 2,
+        {"the sheet over its input through a link", {"render link.txt -o mine.txt"}, 2, "is the input link.txt"},
+        {"generate over its board's file through a link", {generate + " --from mine.txt --level 1 -o link.txt"}, 2,
          "the output link.txt is the input mine.txt"},
-        {"generate on a full disk", {generate + "|-o|old.txt", Output::Captured, 1000}, 2,
+        {"generate on a full disk", {generate + " -o old.txt", Output::Captured, 1000}, 2,
          "^kelo-levels: cannot write old.txt: File too large \\(the old file is unchanged\\)\n$"},
-        {"the sheet on a full disk", {"render|mine.txt|-o|old.png", Output::Captured, 4096}, 2,
+        {"the sheet on a full disk", {"render mine.txt -o old.png", Output::Captured, 4096}, 2,
          "^kelo-levels: cannot write old.png: File too large \\(the old file is unchanged\\)\n$"},
-        {"a level on a full disk", {"render|mine.txt|--level|2|-o|old.png", Output::Captured, 4096}, 2, "File too large"},
-        {"a read-only folder", {"render|mine.txt|--level|1|-o|ro/old.png", Output::Captured, RLIM_INFINITY, false, true}, 2,
+        {"a level on a full disk", {"render mine.txt --level 2 -o old.png", Output::Captured, 4096}, 2, "File too large"},
+        {"a read-only folder", {"render mine.txt --level 1 -o ro/old.png", Output::Captured, RLIM_INFINITY, true}, 2,
          "^kelo-levels: cannot write ro/old.png: cannot make a new file in its folder: Permission denied"},
-        {"generate to /dev/full", {generate + "|-o|/dev/full"}, 2, "^kelo-levels: cannot write /dev/full: No space left on device\n$"},
-        {"render to /dev/full", {"render|mine.txt|-o|/dev/full"}, 2, "cannot write /dev/full: No space left on device"},
-        {"a name that is not UTF-8", {"render|mine.txt|--level|1|-o|out\xff.png"}, 0, "^$"},
-        {"another such name", {"render|mine.txt|--level|1|-o|out\xfe.png"}, 0, "^$"},
+        {"generate to /dev/full", {generate + " -o /dev/full"}, 2, "^kelo-levels: cannot write /dev/full: No space left on device\n$"},
+        {"render to /dev/full", {"render mine.txt -o /dev/full"}, 2, "cannot write /dev/full: No space left on device"},
+        {"a name that is not UTF-8", {"render mine.txt --level 1 -o out\xff.png"}, 0, "^$"},
+        {"another such name", {"render mine.txt --level 1 -o out\xfe.png"}, 0, "^$"},
     };
     TempFolder folder;
     folder.Write("mine.txt", kLevels);
@@ -129,10 +58,10 @@ TEST(ToolFiles, AFileIsReplacedWholeOrLeftAsItWas) {
     std::filesystem::permissions(folder.path() / "ro", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
     std::set<std::string> names = Names(folder.path());
     for (const auto& c : cases) {
-        const Result result = Tool(folder, c.run);
+        const ToolRun result = RunTool(folder, c.run);
         EXPECT_EQ(result.status, c.status) << c.fault << ": " << result.err;
         EXPECT_TRUE(std::regex_search(result.err, std::regex(c.message))) << c.fault << ": " << result.err;
-        if (c.status == 0) names.insert(c.run.words.substr(c.run.words.rfind('|') + 1));
+        if (c.status == 0) names.insert(c.run.words.substr(c.run.words.rfind(' ') + 1));
         EXPECT_EQ(Names(folder.path()), names) << c.fault;
         EXPECT_TRUE(Contents(folder.path() / "mine.txt") == kLevels) << c.fault;
         EXPECT_EQ(Contents(folder.path() / "old.txt"), "the designer's ideas") << c.fault;
@@ -146,34 +75,20 @@ TEST(ToolFiles, AFileIsReplacedWholeOrLeftAsItWas) {
 // Standard output on a full disk, closed, or a pipe whose reader left (SIGPIPE ignored): an
 // error, told, status 2, not a report silently lost.
 TEST(ToolFiles, AnOutputThatFailsIsAnError) {
-    const struct {
-        const char* words;
-        Output output;
-        const char* message;
-    } cases[] = {
-        {"check|mine.txt", Output::DevFull, "No space left on device"},
-        {"solve|mine.txt", Output::DevFull, "No space left on device"},
-        {"analyse|mine.txt|--json", Output::DevFull, "No space left on device"},
-        {"generate|--count|1|--restarts|1|--steps|5", Output::DevFull, "No space left on device"},
-        {"--help", Output::DevFull, "No space left on device"},
-        {"check|mine.txt", Output::Closed, "Bad file descriptor"},
-        {"solve|mine.txt", Output::Closed, "Bad file descriptor"},
-        {"analyse|mine.txt|--json", Output::Closed, "Bad file descriptor"},
-        {"generate|--count|1|--restarts|1|--steps|5", Output::Closed, "Bad file descriptor"},
-        {"--help", Output::Closed, "Bad file descriptor"},
-        {"solve|many.txt", Output::ReaderGone, "Broken pipe"},
-    };
+    std::vector<std::pair<ToolCall, std::string>> cases = {{{"solve many.txt", Output::ReaderGone}, "Broken pipe"}};
+    for (const char* words : {"check mine.txt", "solve mine.txt", "analyse mine.txt --json", "generate --count 1 --restarts 1 --steps 5", "--help"}) {
+        cases.push_back({{words, Output::DevFull}, "No space left on device"});
+        cases.push_back({{words, Output::Closed}, "Bad file descriptor"});
+    }
     TempFolder folder;
     folder.Write("mine.txt", kLevels);
     std::string many;
     for (int i = 0; i < 2000; ++i) many += kLevel;
     folder.Write("many.txt", many);
-    for (const auto& c : cases) {
-        Call run{c.words, c.output};
-        run.noSigpipe = true;
-        const Result result = Tool(folder, run);
-        EXPECT_EQ(result.status, 2) << c.words;
-        EXPECT_EQ(result.err, std::string("kelo-levels: cannot write to standard output: ") + c.message + "\n") << c.words;
+    for (const auto& [run, message] : cases) {
+        const ToolRun result = RunTool(folder, run);
+        EXPECT_EQ(result.status, 2) << run.words;
+        EXPECT_EQ(result.err, "kelo-levels: cannot write to standard output: " + message + "\n") << run.words;
     }
 }
 
@@ -181,7 +96,7 @@ TEST(ToolFiles, AnOutputThatFailsIsAnError) {
 TEST(ToolFiles, ASolutionSearchThatStoppedIsSaidToHaveStopped) {
     TempFolder folder;
     folder.Write("mine.txt", kLevels);
-    const Result result = Tool(folder, {"render|mine.txt|--level|1|--solution|--max-states|2|-o|out.png"});
+    const ToolRun result = RunTool(folder, {"render mine.txt --level 1 --solution --max-states 2 -o out.png"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "kelo-levels: level 1: no solution drawn: the search stopped at its limit of 2 states before it found one\n");
 }

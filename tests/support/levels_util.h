@@ -32,6 +32,12 @@ inline std::string Walled(const std::vector<std::string>& inside) {
 // The board of the first record of a level text, as the game reads it.
 inline Board BoardOf(const std::string& record) { return ReadLevel(MemoryBytes(record), 1).value().board; }
 
+// The bytes of a file; empty when it cannot be read.
+inline std::string Contents(const std::filesystem::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+
 // A file on a disk that fails: every read that reaches past its first `readable` bytes fails.
 class FailingBytes final : public LevelBytes {
 public:
