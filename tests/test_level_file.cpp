@@ -12,15 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Level n of a test file has n rings, so each level can be told by its rings.
-std::string Numbered(int n) {
-    std::string inside(14, '0');
-    for (int i = 0; i < n && i < 13; ++i) inside[i + 1] = '2';
-    return Walled({"30000000000000", inside, "00000000000004"});
-}
-
-std::string File(int levels) { return levels == 0 ? "" : File(levels - 1) + Numbered(levels); }
-
 class LevelFileTest : public GameTest {
 protected:
     int Tiles(std::uint8_t code) const {
@@ -40,28 +31,21 @@ protected:
 };
 
 TEST_F(LevelFileTest, EachLevelLoadsItsOwnRecord) {
-    Load(File(4), 2);
+    Load(NumberedFile(4), 2);
     Expect(2, 2, 46);
-    Load(File(4), 4);
+    Load(NumberedFile(4), 4);
     Expect(4, 4, 46);
 }
 
 TEST_F(LevelFileTest, TheLastRecordLoadsWithoutItsEmptyLine) {
-    const std::string four = File(4);
+    const std::string four = NumberedFile(4);
     Load(four.substr(0, four.size() - 2), 4);
     Expect(4, 4, 46);
 }
 
-TEST_F(LevelFileTest, ALevelPastTheLastRecordGivesLevelOne) {
-    for (int asked : {5, 1000, INT16_MAX}) {
-        Load(File(4), static_cast<std::int16_t>(asked));
-        Expect(1, 1, 46);
-    }
-}
-
-TEST_F(LevelFileTest, ALevelBelowOneGivesLevelOne) {
-    for (int asked : {0, -1, INT16_MIN}) {
-        Load(File(4), static_cast<std::int16_t>(asked));
+TEST_F(LevelFileTest, ALevelPastTheLastRecordOrBelowOneGivesLevelOne) {
+    for (int asked : {5, 1000, INT16_MAX, 0, -1, INT16_MIN}) {
+        Load(NumberedFile(4), static_cast<std::int16_t>(asked));
         Expect(1, 1, 46);
     }
 }
@@ -82,7 +66,7 @@ TEST(LevelReader, ADigitWithoutATileIsNoLevel) {
 }
 
 TEST_F(LevelFileTest, ALevelWithADigitWithoutATileGivesLevelOne) {
-    Load(File(2) + Numbered(3).replace(77, 1, "7"), 3);
+    Load(NumberedFile(2) + Numbered(3).replace(77, 1, "7"), 3);
     Expect(1, 1, 46);
 }
 
@@ -135,23 +119,9 @@ TEST_F(LevelFileTest, ALevelWithoutPiecesLeavesTheirPlacesAlone) {
     EXPECT_EQ(SquareAt(), std::pair(3, 2));
 }
 
-TEST_F(LevelFileTest, AReloadSelectsTheBallAgain) {
-    Load(Walled({"3", "4"}));
-    Key(kKeySpace);
-    Go(1);
-    EXPECT_EQ(form->Selected, kBallPiece);
-}
-
-TEST_F(LevelFileTest, AReloadRestartsTheClock) {
-    Load(Walled({"3", "4"}));
-    platform->now += 5000;
-    Go(1);
-    EXPECT_EQ(form->LoadTime, platform->now);
-}
-
 // A read that fails within a record gives no level, rather than a level whose unread rows are floor.
 TEST(LevelReader, AReadErrorIsNoLevel) {
-    const std::string file = File(2);
+    const std::string file = NumberedFile(2);
     EXPECT_TRUE(ReadLevel(FailingBytes(file, kRecordSize * 2), 2));
     EXPECT_FALSE(ReadLevel(FailingBytes(file, kRecordSize + 5 * kRowPitch), 2));
 }
@@ -161,7 +131,7 @@ TEST(LevelReader, AReadErrorIsNoLevel) {
 // file, tries a file it could not use again at the next load, and reads the one it holds as it is.
 TEST_F(LevelFileTest, EveryFaultOfTheFileGivesLevelOneOrAnEmptyBoard) {
     using Step = std::function<void(const fs::path&)>;  // on the level file's path
-    const std::string three = File(3);
+    const std::string three = NumberedFile(3);
     const Step good = [&](const fs::path& f) { std::ofstream(f, std::ios::binary) << three; };
     const Step replace = [&](const fs::path& f) {
         fs::remove(f);

@@ -34,12 +34,6 @@ TEST_F(GameTest, BallSlidesInEachDirectionUntilAWall) {
     EXPECT_EQ(Moves(), 4);
 }
 
-TEST_F(GameTest, EachCellOfASlideIsOneFrameCountingItsStart) {
-    Load(Unwinnable({"3"}));
-    Key(kKeyRight);
-    EXPECT_EQ(platform->Count(Call::Refresh), 14);
-}
-
 TEST_F(GameTest, BallRefusedByAWallOrTheSquareDrawsAndCountsNothing) {
     Load(Walled({"342"}));
     Keys("LRU");
@@ -184,13 +178,6 @@ TEST_F(GameTest, AWinLoadsTheNextLevel) {
     EXPECT_EQ(form->Level, 2);
     EXPECT_EQ(platform->caption, "Kelo - Niveau 2");
     EXPECT_EQ(form->Board, BoardOf(kLastRing));
-}
-
-TEST_F(GameTest, AfterTheLastRecordTheLevelsGoRoundToTheFirst) {
-    Load(kOneRing + kLastRing, 2);
-    Key(kKeyRight);
-    EXPECT_EQ(form->Level, 1);
-    EXPECT_EQ(form->Board, BoardOf(kOneRing));
 }
 
 TEST_F(GameTest, AfterTheLargestLevelNumberComesLevelOne) {

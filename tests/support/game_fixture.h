@@ -27,6 +27,16 @@ template <class Moves> std::string KeysOf(const Moves& moves, int selected = kBa
     return keys;
 }
 
+// A level of n rings (at most 13) in a row between the ball and the square: each level of a test
+// file is told by its rings.
+inline std::string Numbered(int n) {
+    std::string inside(14, '0');
+    for (int i = 0; i < n && i < 13; ++i) inside[static_cast<std::size_t>(i) + 1] = '2';
+    return Walled({"30000000000000", inside, "00000000000004"});
+}
+// Levels 1 to `levels`, level n of n rings.
+inline std::string NumberedFile(int levels) { return levels == 0 ? "" : NumberedFile(levels - 1) + Numbered(levels); }
+
 // A window's state over a recording platform, with a level file in a fresh folder.
 class GameTest : public ::testing::Test {
 protected:
