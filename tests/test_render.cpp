@@ -82,27 +82,5 @@ TEST_F(RenderCommand, TheSheetHasFourHalfSizeBoardsToARow) {
     EXPECT_LT(sheet.height(), 3 * 180);
 }
 
-bool Holds(const QImage& image, QRgb colour) {
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) == colour) return true;
-        }
-    }
-    return false;
-}
-
-// Two solved levels: par in orange and look in blue, each drawn.
-TEST(Render, TheCurveDrawsParAndLook) {
-    std::vector<Analysis> levels(2);
-    for (Analysis& a : levels) {
-        a.status = Analysis::Status::Solved;
-        a.fewestMoves = 12;
-        a.look = 4;
-    }
-    const QImage curve = RenderCurve(levels);
-    EXPECT_TRUE(Holds(curve, 0xFFFF7A00));
-    EXPECT_TRUE(Holds(curve, 0xFF1E5AFF));
-}
-
 }  // namespace
 }  // namespace kelo::test

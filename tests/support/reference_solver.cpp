@@ -85,32 +85,4 @@ ReferenceResult ReferenceSolve(const Puzzle& puzzle, bool squareMayMove, std::si
     return result;
 }
 
-std::vector<Puzzle> StressSet(int count, int rings, std::uint32_t seed) {
-    std::vector<Puzzle> set;
-    auto next = [&seed](int n) {
-        seed = seed * 1664525u + 1013904223u;
-        return static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(n));
-    };
-    for (int k = 0; k < count; ++k) {
-        Puzzle p;
-        auto place = [&](std::uint8_t code) {
-            for (;;) {
-                const int i = next(kCells);
-                if (p.board.cells()[i] != Empty) continue;
-                p.board.cells()[i] = code;
-                return i;
-            }
-        };
-        for (int w = 0; w < 12; ++w) place(Wall);
-        for (int r = 0; r < rings; ++r) place(Ring);
-        const int ball = place(Ball), square = place(Square);
-        p.ballRow = ball / kCols + 1;
-        p.ballCol = ball % kCols + 1;
-        p.squareRow = square / kCols + 1;
-        p.squareCol = square % kCols + 1;
-        set.push_back(p);
-    }
-    return set;
-}
-
 }  // namespace kelo::bench

@@ -17,7 +17,4 @@ struct ReferenceResult {
 // answers. At most 64 rings.
 ReferenceResult ReferenceSolve(const Puzzle& puzzle, bool squareMayMove, std::size_t maxStates);
 
-// Boards with a few walls, no border, the two pieces and `rings` rings, from a fixed seed.
-std::vector<Puzzle> StressSet(int count, int rings, std::uint32_t seed);
-
 }  // namespace kelo::bench
