@@ -43,10 +43,28 @@ session_dirs() {
   export XDG_RUNTIME_DIR=$WORK/runtime HOME=$WORK/home
   mkdir -p "$XDG_RUNTIME_DIR/pulse" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR/pulse"
   [[ ${1:-} == pulse ]] || return 0
+  start_pulse "$WORK/pulse.log" || true
+}
+# start_pulse LOG: the PulseAudio server of the runtime folder (PULSE_PID); fails if it does not answer.
+start_pulse() {
   pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
-    --log-target=file:"$WORK/pulse.log" || fail "pulseaudio did not start"
+    --log-target=file:"$1" || fail "pulseaudio did not start"
   PULSE_PID=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null || true)
-  until_ok pactl info >/dev/null 2>&1 || true
+  until_ok pactl info >/dev/null 2>&1
+}
+# listen, then loudest: what the null sink plays in between is recorded, and LOUDEST is its loudest
+# sample (of 32767). Under load the recording can take a second to start: listen waits until it
+# has bytes, or a sound would be played before anything listens.
+listen() {
+  parec -d null.monitor --raw --format=s16le --channels=1 --rate=22050 --latency-msec=20 >"$WORK/rec.raw" &
+  REC=$!
+  until_ok test -s "$WORK/rec.raw" || fail "parec recorded nothing from null.monitor"
+  sleep 0.3
+}
+loudest() {
+  sleep 1
+  kill "$REC" && wait "$REC" 2>/dev/null || true
+  LOUDEST=$(od -An -td2 -v -w2 "$WORK/rec.raw" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m + 0 }')
 }
 
 start_x() { xvfb_start "$WORK" "${1:-}" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"; }

@@ -52,17 +52,12 @@ quit_game() {
 # ball seen on the cells between its ends; with ON 0, silence and no frame between.
 slide_right() {
   [[ $MODE == plain ]] || { key Right && return; }
-  parec -d null.monitor --raw --format=s16le --channels=1 --rate=22050 --latency-msec=20 >"$WORK/rec.raw" &
-  local rec=$! i
-  # Under load the recording can take a second to start: the key waits for the sink's silence to
-  # reach the file, or the Ding would be played before anything listens.
-  until_ok test -s "$WORK/rec.raw" || fail "parec recorded nothing from null.monitor"
-  sleep 0.3
+  local i
+  listen
   key Right &
   for i in {1..12}; do timeout 10 import -window "$WIN" "$WORK/frame$i.png"; done
   wait $!
-  sleep 1 && kill "$rec"
-  LOUDEST=$(od -An -td2 -v -w2 "$WORK/rec.raw" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m + 0 }')
+  loudest
   SEEN=$(for i in {1..12}; do convert "$WORK/frame$i.png" -crop "640x1+0+$((52 + MENU))" +repage -depth 8 txt:-; done |
     awk -F'[,:]' '/#00FF00/ && $1 % 40 == 14 && $1 > 80 && $1 < 560 { print int($1 / 40) + 1 }' | sort -un | tr '\n' ' ')
   (($1 ? LOUDEST > 3000 : LOUDEST < 100)) && [[ $1 == 1 && -n $SEEN || $1 == 0 && -z $SEEN ]] ||

@@ -16,16 +16,7 @@ PROBE=$3
 start_game "$1" "$WORK/levels.txt" "$2"
 
 # heard KEYS...: while the null sink is recorded, the keys make a sound that is heard.
-heard() {
-  parec -d null.monitor --raw --format=s16le --channels=1 --rate=22050 --latency-msec=20 >"$WORK/rec.raw" &
-  local rec=$!
-  until_ok test -s "$WORK/rec.raw" || { kill "$rec"; return 1; }
-  sleep 0.3
-  key "$@"
-  sleep 1 && kill "$rec" && wait "$rec" 2>/dev/null
-  LOUDEST=$(od -An -td2 -v -w2 "$WORK/rec.raw" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m + 0 }')
-  ((LOUDEST > 3000))
-}
+heard() { listen && key "$@" && loudest && ((LOUDEST > 3000)); }
 # The connection is made at the first sound: the server is stopped before it.
 # Without the animation the slide takes no time: its Ding and Ctrl+S follow at once. The best of
 # three, for a machine busy with other work; each one waited 30 s.
@@ -51,10 +42,7 @@ echo "sound heard again at slide $try after the server went on"
 kill -9 "$PULSE_PID"
 until_ok eval '! kill -0 "$PULSE_PID" 2>/dev/null' || fail "the sound server did not end"
 rm -f "$XDG_RUNTIME_DIR/pulse/pid"
-pulseaudio -D -n --exit-idle-time=-1 --load=module-null-sink --load=module-native-protocol-unix \
-  --log-target=file:"$WORK/pulse2.log" || fail "the second pulseaudio did not start"
-PULSE_PID=$(cat "$XDG_RUNTIME_DIR/pulse/pid")
-until_ok pactl info >/dev/null 2>&1 || fail "the second sound server does not answer"
+start_pulse "$WORK/pulse2.log" || fail "the second sound server does not answer"
 for try in 1 2 3 4; do heard ctrl+r Right && break; done
 ((try < 4)) || fail "no sound within three slides after the server was restarted (loudest sample $LOUDEST)"
 echo "sound heard again at slide $try after the server was restarted"
