@@ -125,34 +125,13 @@ TEST(IdleWalls, AWallThatShapesATrapIsNotIdle) {
     EXPECT_EQ(std::count(a.idleWalls.begin(), a.idleWalls.end(), std::pair{4, 2}), 0);
 }
 
-// A corridor: the ball takes the ring above it and the ring along it, the bar of two walls at
-// columns 10 and 11 stopping it at column 9. Without either wall alone it stops against the other:
-// nothing changes. Without both it runs on to column 15, where a shaft it cannot leave loses the
-// level (2 dead states). The square is shut in a niche.
-const std::vector<std::string> kBar = {W,
-                                       "1111111111111101",
-                                       "1211111111111101",
-                                       "1011111111111101",
-                                       "1300000201100001",
-                                       "1111111111111101",
-                                       "1111111111111101",
-                                       "1411111111111101",
-                                       W};
-
-TEST(IdleWalls, AShapeIsJudgedWholeThoughEachOfItsWallsIsIdle) {
-    const Analysis a = AnalyseRows(kBar);
-    EXPECT_EQ(std::count(a.idleWalls.begin(), a.idleWalls.end(), std::pair{5, 10}), 1);
-    EXPECT_EQ(std::count(a.idleWalls.begin(), a.idleWalls.end(), std::pair{5, 11}), 1);
-    const std::vector<std::pair<int, int>> bar{{5, 10}, {5, 11}};
-    EXPECT_EQ(std::count(a.idleShapes.begin(), a.idleShapes.end(), bar), 0);
-}
-
-// The walls round the shaft at column 15 stop nothing: the ball never gets there.
-TEST(IdleWalls, AShapeNoSlideEndsAgainstIsIdle) {
-    const Analysis a = AnalyseRows(kBar);
-    EXPECT_TRUE(std::any_of(a.idleShapes.begin(), a.idleShapes.end(), [](const auto& shape) {
-        return std::count(shape.begin(), shape.end(), std::pair{4, 14}) == 1;
-    }));
+// In the shaft level the ball's last slide ends against the shaft's end at row 2, column 4: without
+// that wall alone it stops at the frame and wins all the same. Without the whole mass round the
+// shaft the level is another.
+TEST(IdleWalls, AWallIdleAloneIsNotIdleWithTheShapeItBelongsTo) {
+    const Analysis a = AnalyseRows(kShaft);
+    EXPECT_EQ(std::count(a.idleWalls.begin(), a.idleWalls.end(), std::pair{2, 4}), 1);
+    EXPECT_TRUE(a.idleShapes.empty());
 }
 
 // A post at row 3, column 3; an L of three walls at rows 4 and 5.
@@ -162,6 +141,13 @@ TEST(Walls, InteriorWallsCountedByShape) {
     const Analysis a = Analyse(*LevelPuzzle(kWalls, 1));
     EXPECT_EQ(a.interiorWalls, 4);
     EXPECT_EQ(a.wallShapes, 2);
+}
+
+// A plus of five walls: its centre is buried, its four arms face the floor and touch only the centre.
+TEST(Walls, WallsJoinedThroughABuriedWallAreOneShape) {
+    const Analysis a = Analyse(*LevelPuzzle(Walled({"", "", "00001", "00011100", "00001", "", "32000000000004"}), 1));
+    EXPECT_EQ(a.interiorWalls, 4);
+    EXPECT_EQ(a.wallShapes, 1);
 }
 
 TEST(Walls, APostWithNoWallBesideItStandsAlone) { EXPECT_EQ(Analyse(*LevelPuzzle(kWalls, 1)).isolatedWalls, 1); }

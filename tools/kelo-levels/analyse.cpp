@@ -274,10 +274,13 @@ Judgement Judge(const StateGraph& g, const Walk& walk) {
     return j;
 }
 
-// The interior walls joined side by side, each group as its cells (row, column).
+// The wall shapes, each as its cells (row, column): the walls off the outer ring joined side by
+// side, through buried walls too (the sides and the end of a shaft are one mass), each shape
+// holding at least one interior wall.
 std::vector<std::vector<std::pair<int, int>>> WallShapes(const Board& board) {
     std::vector<std::vector<std::pair<int, int>>> shapes;
     std::array<bool, kCells> seen{};
+    auto inside = [&](int r, int c) { return r >= 2 && r < kRows && c >= 2 && c < kCols && board(r, c) == Wall; };
     for (int r = 2; r < kRows; ++r) {
         for (int c = 2; c < kCols; ++c) {
             if (!IsInteriorWall(board, r, c) || seen[static_cast<std::size_t>(Board::Index(r, c))]) continue;
@@ -288,7 +291,7 @@ std::vector<std::vector<std::pair<int, int>>> WallShapes(const Board& board) {
                 const auto [y, x] = shape[k];
                 for (const auto& [dy, dx] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) {
                     const int ny = y + dy, nx = x + dx;
-                    if (!IsInteriorWall(board, ny, nx) || seen[static_cast<std::size_t>(Board::Index(ny, nx))]) continue;
+                    if (!inside(ny, nx) || seen[static_cast<std::size_t>(Board::Index(ny, nx))]) continue;
                     seen[static_cast<std::size_t>(Board::Index(ny, nx))] = true;
                     shape.emplace_back(ny, nx);
                 }

@@ -82,10 +82,10 @@ struct Analysis {
     std::vector<std::pair<int, int>> idleWalls;
     // The wall shapes (see wallShapes) whose removal, all their walls at once, changes none of
     // those figures. A mass that draws a smaller play area, or the side of a corridor, has idle
-    // cells one by one but shapes the level as a whole: the standard judges shapes.
+    // walls one by one but shapes the level as a whole: the standard judges shapes.
     std::vector<std::vector<std::pair<int, int>>> idleShapes;
     int isolatedWalls = 0;   // interior walls with no wall beside them
-    int wallShapes = 0;      // groups of interior walls joined side by side
+    int wallShapes = 0;      // groups of walls joined side by side off the outer ring, buried ones too
     int reachableFloor = 0;  // cells that a piece stands on in some reachable state
     int trials = 0, wins = 0;
     int medianWinMoves = -1;  // of the random player's won games; -1 when it won none
