@@ -136,15 +136,6 @@ TEST_F(CommandsTest, WithoutSoundAnInfoBoxPlaysNothing) {
     EXPECT_EQ(platform->boxes.size(), 1u);
 }
 
-TEST_F(CommandsTest, AnInfoBoxLeavesTheGameAsItWas) {
-    Key(kKeyRight);
-    const Board before = form->Board;
-    Comment_Click(*form);
-    Apropos_Click(*form);
-    EXPECT_EQ(form->Board, before);
-    EXPECT_EQ(form->MoveCount, 1);
-}
-
 TEST_F(CommandsTest, TheLaunchSetsTheWindowsLineBreak) {
     form->CrLf.clear();
     Form_Load(*form);

@@ -65,17 +65,6 @@ TEST(LevelReader, ADigitWithoutATileIsNoLevel) {
     }
 }
 
-TEST_F(LevelFileTest, ALevelWithADigitWithoutATileGivesLevelOne) {
-    Load(NumberedFile(2) + Numbered(3).replace(77, 1, "7"), 3);
-    Expect(1, 1, 46);
-}
-
-TEST_F(LevelFileTest, ALevelOneWithADigitWithoutATileGivesAnEmptyBoard) {
-    const std::string bad = Numbered(1).replace(20, 1, "7");
-    Load(bad + Numbered(2) + bad, 3);
-    Expect(1, 0, 0);
-}
-
 // What an editor shows of a level that the game refuses: every row, the digits 5 to 9 kept.
 TEST(LevelReader, TheCellsOfALevelKeepTheDigitsWithoutATile) {
     const auto cells = ReadCells(MemoryBytes(Walled({"3", "", "", "", "", "", "00000000000007"})), 1);

@@ -152,12 +152,5 @@ TEST_F(SoundTest, AFileSwappedForAFifoAfterItsCheckPlaysAsChecked) {
     EXPECT_EQ(library.Heads(), std::vector<std::string>{"RIFF"});
 }
 
-TEST_F(SoundTest, AFifoInPlaceOfTheFileIsRefusedUnopened) {
-    const std::string fifo = (folder.path() / "fifo.wav").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EventSound sound(shared);
-    EXPECT_FALSE(sound.Play(fifo));
-}
-
 }  // namespace
 }  // namespace kelo
