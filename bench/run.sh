@@ -242,6 +242,33 @@ plain=$(csv_field "$WORK/stress.csv" BM_StressReference/iterations:1 states_per_
 r=$(ratio "$ours" "$plain")
 row "solver rate, 20-ring open boards (ours / plain)" "$(awk -v a="$ours" -v b="$plain" 'BEGIN { printf "%.1fM / %.2fM/s", a / 1e6, b / 1e6 }')" ">= 10 x" "$r x $(awk -v r="$r" 'BEGIN { print (r >= 10 ? "met" : "MISSED") }')"
 
+# 6. The level editor (offscreen): opening 32,767 levels; from a change to its figures on every
+# shipped level, the slowest level of each stage; the longest frame of the board while a stroke is
+# painted, an analysis running and the editor idle, in the same run.
+# One run for each (the CSV's columns are the first benchmark's counters).
+for b in Open ChangeTo LongestFrame; do
+  QT_QPA_PLATFORM=offscreen "$BUILD/bench/kelo_bench_editor" --benchmark_filter="BM_Editor$b" --benchmark_format=csv \
+    >"$WORK/editor-$b.csv" 2>/dev/null
+done
+ms=$(printf '%.0f' "$(csv_field "$WORK/editor-Open.csv" BM_EditorOpen32767/iterations:3/manual_time real_time)")
+row "editor: open 32,767 levels" "$ms ms" "< 1 s" "$(ratio "$ms" 1000) of budget $(within "$ms" 999)"
+changes=BM_EditorChangeToFigures/iterations:1
+for stage in "par|par" "quick|quick figures" "whole|all figures"; do
+  ms=$(printf '%.0f' "$(csv_field "$WORK/editor-ChangeTo.csv" $changes "${stage%%|*}_ms")")
+  n=$(printf '%.0f' "$(csv_field "$WORK/editor-ChangeTo.csv" $changes "${stage%%|*}_level")")
+  row "editor: change to ${stage#*|}, slowest (level $n)" "$ms ms" "< 500 ms" "$(ratio "$ms" 500) of budget $(within "$ms" 499)"
+done
+busy=$(csv_field "$WORK/editor-LongestFrame.csv" BM_EditorLongestFrame/analysing:1/iterations:1 longest_ms)
+idle=$(csv_field "$WORK/editor-LongestFrame.csv" BM_EditorLongestFrame/analysing:0/iterations:1 longest_ms)
+row "editor: longest frame, analysing / idle" "$(printf '%.1f / %.1f ms' "$busy" "$idle")" "< 16 ms" \
+  "$(ratio "$busy" 16) of budget $(within "$busy" 15.999)"
+# What the painting thread itself spent on its costliest frame: the rest of a long frame is time
+# spent waiting for a processor.
+busy=$(csv_field "$WORK/editor-LongestFrame.csv" BM_EditorLongestFrame/analysing:1/iterations:1 most_cpu_ms)
+idle=$(csv_field "$WORK/editor-LongestFrame.csv" BM_EditorLongestFrame/analysing:0/iterations:1 most_cpu_ms)
+row "  the costliest frame in processor time" "$(printf '%.1f / %.1f ms' "$busy" "$idle")" "< 16 ms" \
+  "$(ratio "$busy" 16) of budget $(within "$busy" 15.999)"
+
 echo
 echo "Kelo benchmarks on $(uname -m), $(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo), $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "load average (1, 5, 15 min) at the start: $load_before; at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
