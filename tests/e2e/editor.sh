@@ -38,10 +38,12 @@ EOF
 }
 # The board, from the bottom right corner of its wall frame (the keyboard's cursor covers the top
 # left one): the wall with walls 15 cells to its left and 8 above it.
-walls=$(tiles 1)
-read -r BX BY < <(awk '{ at[$0] = 1; list[NR] = $0 } END { for (k = 1; k <= NR; k++) { split(list[k], p, " ")
-  left = (p[1] - 600) " " p[2]; above = p[1] " " (p[2] - 320)
-  if ((left in at) && (above in at)) { print p[1] - 600, p[2] - 320; exit } } }' <<<"$walls") || fail "no board in the window"
+board() {
+  read -r BX BY < <(tiles 1 | awk '{ at[$0] = 1; list[NR] = $0 } END { for (k = 1; k <= NR; k++) { split(list[k], p, " ")
+    left = (p[1] - 600) " " p[2]; above = p[1] " " (p[2] - 320)
+    if ((left in at) && (above in at)) { print p[1] - 600, p[2] - 320; exit } } }')
+}
+until_ok board || fail "no board in the window"
 outside() { awk -v x="$BX" -v y="$BY" '$1 < x || $1 >= x + 640 || $2 < y || $2 >= y + 360' | head -n1; }
 # The palette's buttons, found before the board holds any of their tiles.
 for code in 1 2 3 4; do
@@ -62,7 +64,6 @@ pick 4 && paint 8 15
 pick 2 && paint 4 8 && paint 8 3
 until_ok eval '[[ $(title) =~ \(par\ ([0-9]+)\) ]]' || fail "no par in the title: $(title)"
 par=${BASH_REMATCH[1]}
-[[ $(title) == 'levels.txt* '* ]] || fail "the title does not say the file has changes: $(title)"
 
 # The solution as the panel shows it ("balle →, carré ↓"), through the clipboard.
 key ctrl+shift+c
@@ -76,7 +77,6 @@ done < <(sed 's/, /\n/g' <<<"$solution")
 
 key ctrl+s
 until_ok eval '[[ $(title) == "levels.txt — "* ]]' || fail "not saved: $(title)"
-[[ $(wc -c <"$FILE") == 164 ]] || fail "the saved file has $(wc -c <"$FILE") bytes"
 key ctrl+q
 until_ok eval '! xdotool getwindowname $WIN >/dev/null 2>&1' || fail "the editor did not close on Ctrl+Q"
 wait "$GAME_PID" || fail "the editor ended with status $?"
