@@ -229,25 +229,11 @@ TEST_F(EditorTest, UndoGivesTheRecordBackByteForByte) {
     EXPECT_EQ(window.model().document().Record(0), Odd());
 }
 
-TEST_F(EditorTest, RedoPaintsAgain) {
-    Open(kOne);
-    Drag(5, 5, 5, 9);
-    window.undoStack().undo();
-    window.undoStack().redo();
-    EXPECT_EQ(Shown()(5, 9), Wall);
-}
-
 TEST_F(EditorTest, AMirrorIsUndone) {
     Open(kOne);
     window.action(QStringLiteral("miroir-gd"))->trigger();
     window.undoStack().undo();
     EXPECT_EQ(window.model().document().Record(0), kOne);
-}
-
-TEST_F(EditorTest, DuplicateInsertsACopyAfterTheLevel) {
-    Open(kOne + kTwo);
-    window.action(QStringLiteral("dupliquer"))->trigger();
-    EXPECT_EQ(window.model().document().Bytes(), kOne + kOne + kTwo);
 }
 
 TEST_F(EditorTest, DeleteRemovesTheLevelShown) {

@@ -52,9 +52,9 @@ protected:
         QApplication::processEvents();  // the window becomes the active one
         window.platform().SetChecked(Setting::Son, false);  // no sound in the test machine's way
     }
-    void Key(int key, QWidget* to = nullptr) {
+    void Key(int key) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(to ? to : window.clientArea(), &press);
+        QApplication::sendEvent(window.clientArea(), &press);
     }
     // Is tile `code` drawn with its top left corner at (x, y)?
     bool Shows(int x, int y, int code) const {
@@ -113,15 +113,6 @@ TEST_F(WindowTest, KeysRepeatedDuringASlideAreNotPlayedAfterIt) {
 TEST_F(WindowTest, TheLongestMoveCountFitsInsideTheFramesTitleMargins) {
     EXPECT_LE(QFontMetrics(window.clientArea()->frame()->font()).horizontalAdvance("Nombre de mouvements : 32767"),
               window.clientArea()->frame()->width() - 14);
-}
-
-// Once a menu was used, whichever widget of the window holds the keyboard hands the keys on.
-TEST_F(WindowTest, KeysReachTheGameFromTheMenuBar) {
-    window.menuBar()->setFocus();
-    for (int key : {Qt::Key_Space, Qt::Key_Down, Qt::Key_Up}) Key(key, window.menuBar());
-    EXPECT_EQ(window.form().MoveCount, 2);
-    EXPECT_TRUE(Shows(580, 361, Square));
-    EXPECT_TRUE(window.clientArea()->hasFocus());
 }
 
 TEST_F(WindowTest, AWinShowsItsMessageInAPlainBox) {
