@@ -97,7 +97,8 @@ EditorWindow::EditorWindow(AnalyseOptions liveOptions)
     InitEditorResources();
     setWindowIcon(QIcon(QStringLiteral(":/assets/kelo-editor-32.png")));
     ask = [this](const QString& title, const QString& text, QMessageBox::StandardButtons buttons) {
-        QMessageBox box(QMessageBox::Question, title, text, buttons, this);
+        // A box with only "OK" tells of a failure; the others ask.
+        QMessageBox box(buttons == QMessageBox::Ok ? QMessageBox::Warning : QMessageBox::Question, title, text, buttons, this);
         return static_cast<QMessageBox::StandardButton>(box.exec());
     };
 
