@@ -52,7 +52,7 @@ private:
     // drawings that a later image covers whole are dropped, so there are never many more than the
     // board's cells.
     struct Drawing {
-        QRect bounds;
+        QRect bounds;    // null once covered
         QImage image;    // or, when null, the line's pixels
         QPolygon points;
         QRgb colour = 0;
@@ -61,6 +61,7 @@ private:
     void Draw(QPainter& painter, const QRect& rect) const;
 
     std::vector<Drawing> drawings_;
+    std::size_t blanks_ = 0;
     QGroupBox* frame_;
     // The bounds of what was drawn since the last Refresh.
     QRect unshown_;
