@@ -63,6 +63,6 @@ rm -f "$out"/levels/level-*.png "$out/levels/solution.png" "$out/levels/curve.pn
   done
 } >"$out/levels.md"
 "$tool" render "$levels" --curve -o "$out/levels/curve.png" >/dev/null
-# The README's picture: level 8, the square's escape loop, with its shortest solution; short
+# The README's picture: level 6, the square's escape loop, with its shortest solution; short
 # enough for its arrows to read at a glance.
-"$tool" render "$levels" --level 8 --solution -o "$out/levels/solution.png" >/dev/null
+"$tool" render "$levels" --level 6 --solution -o "$out/levels/solution.png" >/dev/null
