@@ -136,7 +136,7 @@ TEST(Analyse, FiguresOfBoardsWorkedOutByHand) {
         EXPECT_EQ(a.shortestSolutions, std::uint64_t(b.shortest)) << b.what;
         EXPECT_EQ(a.squareMoves, b.squareMoves) << b.what;
         EXPECT_EQ(a.idleMoves, b.idleMoves) << b.what;
-        EXPECT_EQ(a.firstMoveCanLose, b.firstMoveCanLose) << b.what;
+        EXPECT_EQ(a.FirstMoveCanLose(), b.firstMoveCanLose) << b.what;
         EXPECT_EQ(a.verdict, b.verdict) << b.what;
         if (b.states >= 0) {
             EXPECT_EQ(a.states, std::size_t(b.states)) << b.what;

@@ -1,5 +1,6 @@
 // Play through the key handler: the slides of both pieces and their refusals, rings, the drawing
 // of a slide, the end of a level; random play under the invariants; the searches' slide is the game's.
+#include <algorithm>
 #include <random>
 
 #include "game/elapsed.h"
@@ -320,10 +321,13 @@ TEST(RandomPlay, InvariantsHoldAfterEveryEvent) {
     }
 }
 
-// The searches' own slide on random boards of walls, rings and extra piece tiles, each piece now
-// and then missing, against TraceSlide: refused or still, the piece's cell, the rings taken.
+// The slides of the searches, as the state graph lists the start's, on random boards of walls,
+// rings and extra piece tiles, each piece now and then missing, against TraceSlide: refused or
+// still, where each piece stands after it, the rings left.
 TEST(SolverSlide, IsTheGamesRule) {
     std::mt19937 rng(2026);
+    SolveOptions startOnly;
+    startOnly.maxStates = 2;
     for (int n = 0; n < 3000; ++n) {
         Puzzle p;
         for (auto& c : p.board.cells()) c = CodeOfChar((n % 2 ? "000000112234" : "022222221000")[rng() % 12]);
@@ -338,23 +342,23 @@ TEST(SolverSlide, IsTheGamesRule) {
             cols[piece] = Board::ColOf(static_cast<int>(at[piece]));
         }
         std::tie(p.ballRow, p.ballCol, p.squareRow, p.squareCol) = std::tie(rows[1], cols[1], rows[2], cols[2]);
+        const int rings = static_cast<int>(std::count(p.board.cells().begin(), p.board.cells().end(), Ring));
+        const StateGraph g = Explore(p, startOnly);
         for (int piece : {kBallPiece, kSquarePiece}) {
             for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
-                const auto search = SearchSlide(p, {piece, d});
                 const SlidePath rule = rows[piece] ? TraceSlide(p.board, piece, rows[piece], cols[piece], d) : SlidePath{};
-                ASSERT_EQ(search.has_value(), !rule.refused && rule.to != rule.from) << n;
-                if (!search) continue;
-                Board want = p.board;
-                for (int k = 0; k < rule.rings; ++k) want.cells()[rule.ringCells[static_cast<std::size_t>(k)]] = Empty;
-                want.cells()[rule.from] = Empty;
-                want.cells()[rule.to] = CodeOfPiece(piece);
-                std::array<int, 3> wantRows = rows;
-                std::array<int, 3> wantCols = cols;
-                wantRows[piece] = Board::RowOf(rule.to);
-                wantCols[piece] = Board::ColOf(rule.to);
-                EXPECT_EQ(search->board, want) << n;
-                EXPECT_EQ(std::tie(search->ballRow, search->ballCol), std::tie(wantRows[1], wantCols[1])) << n;
-                EXPECT_EQ(std::tie(search->squareRow, search->squareCol), std::tie(wantRows[2], wantCols[2])) << n;
+                const auto edge = std::find_if(g.edges.begin(), g.edges.begin() + g.first[1],
+                                               [&](const StateGraph::Edge& e) { return e.move() == Move{piece, d}; });
+                const bool moves = !rule.refused && rule.to != rule.from;
+                ASSERT_EQ(edge != g.edges.begin() + g.first[1], moves) << n;
+                if (!moves) continue;
+                // By piece number, its cell after the slide, 0xFF where there is no such piece.
+                std::array<int, 3> want{0, rows[1] ? static_cast<int>(at[1]) : 0xFF, rows[2] ? static_cast<int>(at[2]) : 0xFF};
+                want[piece] = rule.to;
+                const StateGraph::Node& after = g.nodes[edge->to];
+                EXPECT_EQ(after.ball, want[kBallPiece]) << n;
+                EXPECT_EQ(after.square, want[kSquarePiece]) << n;
+                EXPECT_EQ(after.ringsLeft, rings - rule.rings) << n;
             }
         }
     }

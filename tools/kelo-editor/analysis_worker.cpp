@@ -23,18 +23,7 @@ LiveFigures FiguresOf(const Board& cells, const AnalyseOptions& options) {
     }
     f.loadable = true;
     f.analysis = Analyse(*level, options);
-    if (f.analysis.status != Analysis::Status::Solved) return f;
-    // A first slide loses when the level after it has no solution left.
-    SolveOptions so;
-    so.maxStates = options.maxStates;
-    so.cancel = options.cancel;
-    for (int piece : {kBallPiece, kSquarePiece}) {
-        for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
-            const Move move{piece, d};
-            const auto after = SearchSlide(*level, move);
-            if (after && Solve(*after, so).outcome == Outcome::Unsolvable) f.losingFirstMoves.push_back(move);
-        }
-    }
+    if (f.analysis.status == Analysis::Status::Solved) f.losingFirstMoves = f.analysis.losingFirstMoves;
     return f;
 }
 

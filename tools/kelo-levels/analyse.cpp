@@ -408,7 +408,9 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
         if (node.square != 0xFF) reached[node.square] = true;
     }
     a.reachableFloor = static_cast<int>(std::count(reached.begin(), reached.end(), true));
-    for (std::uint32_t e = g.first[0]; e < g.first[1]; ++e) a.firstMoveCanLose |= !alive[g.edges[e].to];
+    for (std::uint32_t e = g.first[0]; e < g.first[1]; ++e) {
+        if (!alive[g.edges[e].to]) a.losingFirstMoves.push_back(g.edges[e].move());
+    }
     PlayRandomly(g, o, a);
     if (best == INT_MAX) {
         a.status = Analysis::Status::Unsolvable;
@@ -568,7 +570,7 @@ std::string AnalysisLine(int level, const Analysis& a) {
         s << "unsolvable, ";
     }
     s << a.states << " states, dead ends " << Percent(a.DeadShare())
-      << (a.firstMoveCanLose ? " (first move can lose)" : "");
+      << (a.FirstMoveCanLose() ? " (first move can lose)" : "");
     if (a.status == Analysis::Status::Solved) {
         s << ", square " << a.squareMoves << ", idle " << a.idleMoves << ", idle walls " << a.idleWalls.size() << " of "
           << a.interiorWalls;
@@ -598,7 +600,7 @@ std::string AnalysisJson(int level, const Analysis& a) {
         s << ", \"moves\": " << a.fewestMoves << ", \"shortest_solutions\": " << a.shortestSolutions
           << ", \"shortest_solutions_saturated\": " << (a.shortestSolutions >= kManySolutions ? "true" : "false")
           << ", \"dead_states\": " << a.deadStates << ", \"dead_share\": " << Fixed(a.DeadShare())
-          << ", \"first_move_can_lose\": " << (a.firstMoveCanLose ? "true" : "false")
+          << ", \"first_move_can_lose\": " << (a.FirstMoveCanLose() ? "true" : "false")
           << ", \"square_moves\": " << a.squareMoves << ", \"idle_moves\": " << a.idleMoves << ", \"solution\": [";
         for (std::size_t k = 0; k < a.solution.size(); ++k) {
             const Step& st = a.solution[k];

@@ -72,7 +72,7 @@ struct Analysis {
     int fewestMoves = -1;
     std::uint64_t shortestSolutions = 0;  // distinct sequences of slides; kManySolutions at most
     std::size_t deadStates = 0;           // reachable states from which no win can be reached
-    bool firstMoveCanLose = false;
+    std::vector<Move> losingFirstMoves;  // first slides after which the level can no longer be won
     int squareMoves = -1;  // fewest square slides of a shortest solution; 0: the square is not needed
     std::vector<Step> solution;  // a shortest solution with those square slides and the fewest idle ones
     int idleMoves = -1;          // slides of that solution that pick up no ring
@@ -99,6 +99,7 @@ struct Analysis {
 
     double DeadShare() const { return states ? static_cast<double>(deadStates) / static_cast<double>(states) : 0; }
     double WinRate() const { return trials ? static_cast<double>(wins) / trials : 0; }
+    bool FirstMoveCanLose() const { return !losingFirstMoves.empty(); }
 };
 
 inline constexpr std::uint64_t kManySolutions = 1'000'000'000'000'000'000ull;

@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdlib>
 #include <new>
-#include <tuple>
 
 namespace kelo {
 namespace {
@@ -226,21 +225,15 @@ public:
             Reserve((last - next) * 8);
             std::size_t count = 0;
             for (; next < last; ++next) {
-                const State state = nodes_[next].state;
-                for (int piece : {kBallPiece, kSquarePiece}) {
-                    const std::uint8_t cell = piece == kBallPiece ? state.ball() : state.square();
-                    if (cell == kNoCell) continue;
-                    if (piece == kSquarePiece && !options_.squareMayMove) continue;
-                    for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
-                        Candidate& c = candidates[count];
-                        if (!Slide(state, piece, cell, d, c.state)) continue;
-                        c.parent = static_cast<std::uint32_t>(next);
-                        c.move = static_cast<std::uint8_t>(piece << 2 | static_cast<int>(d));
-                        c.slot = Slot(c.state);
-                        __builtin_prefetch(&table_[c.slot]);
-                        ++count;
-                    }
-                }
+                ForEachSlide(nodes_[next].state, [&](std::uint8_t code, const State* after, int) {
+                    if (!after) return;
+                    Candidate& c = candidates[count++];
+                    c.state = *after;
+                    c.parent = static_cast<std::uint32_t>(next);
+                    c.move = code;
+                    c.slot = Slot(c.state);
+                    __builtin_prefetch(&table_[c.slot]);
+                });
             }
             for (std::size_t k = 0; k < count; ++k) {
                 const Candidate& c = candidates[k];
@@ -263,21 +256,23 @@ public:
         return result;
     }
 
-    // One slide from the start, and the level it leaves: the test holds it to the game's rule.
-    std::optional<Puzzle> SlideFromStart(const Move& move) {
-        ForgetRays();
-        const std::uint8_t cell = move.piece == kBallPiece ? start_.ball() : start_.square();
-        State after;
-        if (cell == kNoCell || !Slide(start_, move.piece, cell, move.direction, after)) return std::nullopt;
-        Puzzle puzzle;
-        for (int i = 0; i < kCells; ++i) puzzle.board.cells()[static_cast<std::size_t>(i)] = At(after, i);
-        for (auto [cell, row, col] : {std::tuple{after.ball(), &puzzle.ballRow, &puzzle.ballCol},
-                                      std::tuple{after.square(), &puzzle.squareRow, &puzzle.squareCol}}) {
-            if (cell == kNoCell) continue;
-            *row = Board::RowOf(cell);
-            *col = Board::ColOf(cell);
+    // Each key of both pieces in `state` by the game's rules, in key order, the ball's first (the
+    // square's only when it may move): f(code, after, beyond), code being piece << 2 | direction,
+    // `after` the state after the slide (nullptr when the key moves nothing) and `beyond` the cell
+    // past the piece's last (-1: off the board), which is what stopped it. The search and the
+    // state graph both make their slides here.
+    template <class F>
+    void ForEachSlide(const State& state, F&& f) const {
+        for (int piece : {kBallPiece, kSquarePiece}) {
+            const std::uint8_t cell = piece == kBallPiece ? state.ball() : state.square();
+            if (cell == kNoCell || (piece == kSquarePiece && !options_.squareMayMove)) continue;
+            for (int d = 0; d < 4; ++d) {
+                State after;
+                const bool moved = Slide(state, piece, cell, static_cast<Direction>(d), after);
+                const std::uint8_t last = !moved ? cell : piece == kBallPiece ? after.ball() : after.square();
+                f(static_cast<std::uint8_t>(piece << 2 | d), moved ? &after : nullptr, kNeighbours.next[d][last]);
+            }
         }
-        return puzzle;
     }
 
 private:
@@ -451,7 +446,6 @@ public:
     StateGraph Run() {
         // The rays are traced as the slides meet them, from nothing, as in the search's own Run.
         search_.ForgetRays();
-        StateGraph graph;
         Grow();
         Intern(search_.start_, Slot(search_.start_));
         struct Candidate {
@@ -467,12 +461,12 @@ public:
         std::array<std::size_t, kStates + 1> begin{};
         for (std::size_t next = 0; next < states_.size();) {
             if (states_.size() >= search_.options_.maxStates) {
-                graph.complete = false;
+                graph_.complete = false;
                 break;
             }
             if (search_.options_.cancel && search_.options_.cancel->load(std::memory_order_relaxed)) {
-                graph.complete = false;
-                graph.cancelled = true;
+                graph_.complete = false;
+                graph_.cancelled = true;
                 break;
             }
             const std::size_t last = std::min(states_.size(), next + kStates);
@@ -482,42 +476,31 @@ public:
                 begin[v - next] = count;
                 const State state = states_[v];
                 if (state.NoRings()) continue;  // won: the game goes on to the next level
-                for (int piece : {kBallPiece, kSquarePiece}) {
-                    const std::uint8_t cell = piece == kBallPiece ? state.ball() : state.square();
-                    if (cell == kNoCell) continue;
-                    if (piece == kSquarePiece && !search_.options_.squareMayMove) continue;
-                    for (Direction d : {Direction::Left, Direction::Up, Direction::Right, Direction::Down}) {
-                        Candidate& c = candidates[count];
-                        const bool moved = search_.Slide(state, piece, cell, d, c.state);
-                        // The cell beyond where the piece stops is what stopped it.
-                        const std::uint8_t stop = !moved ? cell : piece == kBallPiece ? c.state.ball() : c.state.square();
-                        const int beyond = kNeighbours.next[static_cast<int>(d)][stop];
-                        if (beyond >= 0 && search_.static_.cells()[static_cast<std::size_t>(beyond)] == Wall)
-                            graph.wallStops[static_cast<std::size_t>(beyond)] = true;
-                        if (!moved) continue;
-                        c.stop = StopAt(c.state, piece, beyond);
-                        c.code = static_cast<std::uint8_t>(piece << 2 | static_cast<int>(d));
-                        c.collects = !c.state.SameRings(state);
-                        c.slot = Slot(c.state);
-                        __builtin_prefetch(&table_[c.slot]);
-                        ++count;
-                    }
-                }
+                search_.ForEachSlide(state, [&](std::uint8_t code, const State* after, int beyond) {
+                    if (beyond >= 0 && search_.static_.cells()[static_cast<std::size_t>(beyond)] == Wall)
+                        graph_.wallStops[static_cast<std::size_t>(beyond)] = true;
+                    if (!after) return;
+                    Candidate& c = candidates[count++];
+                    c.state = *after;
+                    c.stop = StopAt(c.state, code >> 2, beyond);
+                    c.code = code;
+                    c.collects = !c.state.SameRings(state);
+                    c.slot = Slot(c.state);
+                    __builtin_prefetch(&table_[c.slot]);
+                });
             }
             begin[last - next] = count;
             for (std::size_t v = next; v < last; ++v) {
-                const State state = states_[v];
-                graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
-                graph.nodes.push_back({state.ball(), state.square(), static_cast<std::uint8_t>(state.RingsLeft())});
+                graph_.first.push_back(static_cast<std::uint32_t>(graph_.edges.size()));
                 for (std::size_t k = begin[v - next]; k < begin[v - next + 1]; ++k) {
                     const Candidate& c = candidates[k];
-                    graph.edges.push_back({Intern(c.state, c.slot), c.code, c.collects, c.stop});
+                    graph_.edges.push_back({Intern(c.state, c.slot), c.code, c.collects, c.stop});
                 }
             }
             next = last;
         }
-        graph.first.push_back(static_cast<std::uint32_t>(graph.edges.size()));
-        return graph;
+        graph_.first.push_back(static_cast<std::uint32_t>(graph_.edges.size()));
+        return std::move(graph_);
     }
 
 private:
@@ -544,6 +527,7 @@ private:
             if (table_[i].state.Vacant()) {
                 table_[i] = {s, static_cast<std::uint32_t>(states_.size())};
                 states_.push_back(s);
+                graph_.nodes.push_back({s.ball(), s.square(), static_cast<std::uint8_t>(s.RingsLeft())});
                 return table_[i].node;
             }
             if (table_[i].state == s) return table_[i].node;
@@ -562,6 +546,7 @@ private:
     }
 
     Search<State> search_;
+    StateGraph graph_;
     std::vector<State> states_;
     std::vector<Entry> table_;
 };
@@ -569,12 +554,5 @@ private:
 }  // namespace
 
 StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options) { return RunNarrowest<Explorer>(puzzle, options); }
-
-std::optional<Puzzle> SearchSlide(const Puzzle& puzzle, const Move& move) {
-    int rings = 0;
-    for (std::uint8_t c : puzzle.board.cells()) rings += c == Ring;
-    if (rings <= PackedState::kMaxRings) return Search<PackedState>(puzzle, {}).SlideFromStart(move);
-    return Search<WideState<3>>(puzzle, {}).SlideFromStart(move);
-}
 
 }  // namespace kelo

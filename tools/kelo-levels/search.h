@@ -3,7 +3,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,7 +55,9 @@ inline constexpr int kStopKinds = 4;  // the taught ones, Wall excluded
 const char* StopName(Stop stop);      // "square stops ball"
 
 // Every state reachable from the start (node 0, then in breadth-first order) and every slide
-// between them; a won state has no slides. `complete` is false when maxStates cut it short.
+// between them; a won state has no slides. `complete` is false when maxStates cut it short: the
+// slides are then listed for the first first.size() - 1 nodes only, and `nodes` also holds the
+// states those slides reach. A limit of 2 lists the start's slides alone.
 struct StateGraph {
     struct Node {
         std::uint8_t ball, square;  // cells as Board::Index, 0xFF where the level has no such piece
@@ -77,10 +78,6 @@ struct StateGraph {
     bool cancelled = false;  // SolveOptions::cancel was set: not complete either
 };
 StateGraph Explore(const Puzzle& puzzle, const SolveOptions& options = {});
-
-// One slide as the searches make it, from the level's start: the level after it, or nothing when
-// the key moves nothing. Only for the test that holds it to the game's TraceSlide.
-std::optional<Puzzle> SearchSlide(const Puzzle& puzzle, const Move& move);
 
 std::string MoveName(const Move& move);  // "ball left"
 
