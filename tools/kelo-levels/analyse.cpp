@@ -316,6 +316,12 @@ void FindIdleWalls(const Puzzle& p, const StateGraph& g, const Walk& walk, const
         if (!stopSome) return true;
         Puzzle without = p;
         for (const auto& [r, c] : walls) without.board(r, c) = Empty;
+        // The solver's par first, in a fraction of the whole graph's time: a change of par or of
+        // solvability is enough to keep the walls.
+        const Solution quick = Solve(without, so);
+        if (quick.outcome == Outcome::Unsolvable ||
+            (quick.outcome == Outcome::Solved && static_cast<int>(quick.moves.size()) != base.par))
+            return false;
         const StateGraph h = Explore(without, so);
         a.reachedLimit |= !h.complete;
         return h.complete && Judge(h, Walk(h)) == base;
