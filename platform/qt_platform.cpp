@@ -84,10 +84,12 @@ std::string QtPlatform::InputBox(const std::string& prompt, const std::string& t
     return dialog.textValue().toStdString();
 }
 
-std::int64_t QtPlatform::MonotonicMilliseconds() {
+std::int64_t SteadyMilliseconds() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
+
+std::int64_t QtPlatform::MonotonicMilliseconds() { return SteadyMilliseconds(); }
 
 std::int64_t QtPlatform::WallClockMilliseconds() {
     using namespace std::chrono;

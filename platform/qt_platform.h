@@ -16,6 +16,9 @@ namespace kelo {
 
 class ClientArea;
 
+// The steady clock in milliseconds: the game's clock, and the one the window times keys against.
+std::int64_t SteadyMilliseconds();
+
 // The platform of the real window: drawing through its client area, the check marks of its menu
 // items, Qt boxes and sounds, the steady clock and the level file.
 class QtPlatform final : public Platform {

@@ -6,10 +6,10 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 
 #include "game/form1.h"
+#include "platform/qt_platform.h"
 
 namespace kelo {
 
@@ -18,11 +18,6 @@ namespace {
 constexpr QRgb kGrey = 0xFFC0C0C0;
 const QRect kArea(0, 0, kClientWidth, kClientHeight);
 const QRect kFrameRect(8, 376, 161, 25);
-
-std::int64_t SteadyMilliseconds() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // QRect's own tests, without a call into the library: a load makes some 20 000 of them.
 bool Within(const QRect& inner, const QRect& outer) {
