@@ -72,7 +72,7 @@ QVariant LevelListModel::data(const QModelIndex& index, int role) const {
         QString text = QStringLiteral("Niveau %1").arg(row + 1);
         if (figures == figures_.cend()) return text + QStringLiteral("\n…");
         const QString par = figures->par >= 0 ? QStringLiteral("par %1").arg(figures->par) : QStringLiteral("pas de solution");
-        return text + QLatin1Char('\n') + par + QStringLiteral(" · ") + figures->verdict +
+        return text + QLatin1Char('\n') + par + QLatin1Char('\n') + figures->verdict +
                (figures->complete ? QString() : QStringLiteral(" …"));
     }
     case Qt::DecorationRole: {
@@ -120,6 +120,8 @@ LevelListView::LevelListView(QWidget* parent) : QListView(parent) {
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::MoveAction);
     setSpacing(2);
+    // A verdict may name several faults: wrapped beside the thumbnail rather than cut short.
+    setWordWrap(true);
 }
 
 QByteArray DragPayload(const QAbstractItemModel* model, int row) {
