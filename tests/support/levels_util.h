@@ -10,6 +10,10 @@
 
 namespace kelo::test {
 
+// A row of walls all along, and a row of floor.
+inline const std::string W(16, '1');
+inline const std::string O(16, '0');
+
 // One record of a level file from nine rows, each ended by CR LF, then the empty line.
 inline std::string Record(const std::vector<std::string>& rows) {
     std::string s;
@@ -19,15 +23,16 @@ inline std::string Record(const std::vector<std::string>& rows) {
 
 // A 9 x 16 level of walls round the edge with the given rows inside: rows 2..8, columns 2..15,
 // each row and the rows below filled up with floor.
-inline std::string Walled(const std::vector<std::string>& inside) {
-    std::vector<std::string> rows(9, std::string(16, '1'));
-    for (std::size_t i = 0; i < 7; ++i)
-        rows[i + 1] =
-            "1" +
-            std::string(i < inside.size() ? inside[i] : "").append(14 - std::min<std::size_t>(14, i < inside.size() ? inside[i].size() : 0), '0') +
-            "1";
+inline std::string Walled(std::vector<std::string> inside) {
+    inside.resize(7);
+    std::vector<std::string> rows{W};
+    for (std::string& row : inside) rows.push_back("1" + row.append(14 - row.size(), '0') + "1");
+    rows.push_back(W);
     return Record(rows);
 }
+
+// The level won by one slide of the ball to the right, the square below it.
+inline const std::string kOneSlide = Walled({"30000000000002", "00000000000004"});
 
 // The board of the first record of a level text, as the game reads it.
 inline Board BoardOf(const std::string& record) { return ReadLevel(MemoryBytes(record), 1).value().board; }
