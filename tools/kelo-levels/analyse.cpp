@@ -163,38 +163,41 @@ public:
 
     // The chance that it wins within `moves` slides from the start. With `enough`, it stops as
     // soon as the chance is known to be at least that or below it (the figure is then a bound).
+    // Mass that can no longer win in the slides left is let go: it only ever flows to states that
+    // cannot either, so the rest is summed in the same order as in the whole play, to the same bits.
     double WinRate(int moves, double enough, const std::atomic<bool>* cancel) {
+        const std::vector<int> toWin = SlidesToWin();
+        if (toWin[0] > moves) return 0;
         const std::size_t n = g_.nodes.size();
         std::vector<double> mass(n, 0), next(n, 0);
         std::vector<std::uint32_t> live{0}, nextLive;
         mass[0] = 1;
-        double won = 0, playing = 1;
+        double won = 0;
         for (int m = 0; m < moves && !live.empty(); ++m) {
             if (cancel && cancel->load(std::memory_order_relaxed)) return won;
             nextLive.clear();
+            const int left = moves - m - 1;  // slides left after this one
+            double hopeful = 0;              // the mass that can still win
             for (const std::uint32_t v : live) {
                 const double p = mass[v];
                 mass[v] = 0;
                 const auto [first, last] = Choices(v);
-                if (first == last) {
-                    playing -= p;  // a state with no slide: the game is lost
-                    continue;
-                }
                 const double share = p / static_cast<double>(last - first);
                 for (std::uint32_t c = first; c < last; ++c) {
                     const std::uint32_t to = choices_[c];
                     if (g_.nodes[to].ringsLeft == 0) {
                         won += share;
-                        playing -= share;
-                        continue;
+                    } else if (toWin[to] <= left) {
+                        if (next[to] == 0) nextLive.push_back(to);
+                        next[to] += share;
+                        hopeful += share;
                     }
-                    if (next[to] == 0) nextLive.push_back(to);
-                    next[to] += share;
                 }
             }
             std::swap(mass, next);
             std::swap(live, nextLive);
-            if (enough > 0 && (won >= enough || won + playing < enough)) break;
+            // The margin keeps rounding from stopping a chance that comes to `enough` exactly.
+            if (enough > 0 && (won >= enough || won + hopeful < enough - 1e-9)) break;
         }
         return won;
     }
@@ -222,6 +225,50 @@ private:
             best = std::max(best, gain >= kWin - kLookOver ? gain : gain + Tail(edge.to, m - 1));
         }
         return memo = best;
+    }
+
+    // From each state that it can reach, the fewest of its slides to a won state (INT_MAX: none).
+    std::vector<int> SlidesToWin() {
+        const std::size_t n = g_.nodes.size();
+        std::vector<int> toWin(n, INT_MAX);
+        std::vector<char> seen(n, 0);
+        std::vector<std::uint32_t> reached{0}, back, intoFirst(n + 1, 0);
+        seen[0] = 1;
+        for (std::size_t k = 0; k < reached.size(); ++k) {
+            const std::uint32_t v = reached[k];
+            const auto [first, last] = Choices(v);
+            for (std::uint32_t c = first; c < last; ++c) {
+                const std::uint32_t to = choices_[c];
+                if (g_.nodes[to].ringsLeft == 0) {
+                    if (toWin[v] != 1) back.push_back(v);
+                    toWin[v] = 1;
+                    continue;
+                }
+                ++intoFirst[to + 1];
+                if (!seen[to]) {
+                    seen[to] = 1;
+                    reached.push_back(to);
+                }
+            }
+        }
+        // Backwards from the states one slide from a win, along its slides reversed.
+        for (std::size_t v = 0; v < n; ++v) intoFirst[v + 1] += intoFirst[v];
+        std::vector<std::uint32_t> into(intoFirst[n]), fill(intoFirst.begin(), intoFirst.end() - 1);
+        for (const std::uint32_t v : reached) {
+            const auto [first, last] = Choices(v);
+            for (std::uint32_t c = first; c < last; ++c) {
+                if (g_.nodes[choices_[c]].ringsLeft != 0) into[fill[choices_[c]]++] = v;
+            }
+        }
+        for (std::size_t k = 0; k < back.size(); ++k) {
+            const std::uint32_t v = back[k];
+            for (std::uint32_t i = intoFirst[v]; i < intoFirst[v + 1]; ++i) {
+                if (toWin[into[i]] != INT_MAX) continue;
+                toWin[into[i]] = toWin[v] + 1;
+                back.push_back(into[i]);
+            }
+        }
+        return toWin;
     }
 
     // The slides it may take from v, as a range of choices_.
