@@ -12,8 +12,6 @@
 namespace kelo::test {
 namespace {
 
-const std::string W(16, '1'), O(16, '0');
-
 Analysis AnalyseRows(const std::vector<std::string>& rows) { return Analyse(*LevelPuzzle(Record(rows), 1)); }
 
 // The stop of the start's slide `move`, or Wall when there is no such slide.
@@ -35,11 +33,7 @@ TEST(StopKinds, EachSlideEndsAgainstWhatStopsIt) {
 }
 
 TEST(StopKinds, TheBoardsEdgeStopsWhereNoWallFramesIt) {
-    std::vector<std::string> rows(9, O);
-    rows[0] = "0000000000000002";
-    rows[4] = "3000000000000000";
-    rows[8] = "4000000000000000";
-    const StateGraph g = Explore(*LevelPuzzle(Record(rows), 1));
+    const StateGraph g = Explore(*LevelPuzzle(Record({"0000000000000002", O, O, O, "3000000000000000", O, O, O, "4000000000000000"}), 1));
     EXPECT_EQ(StopOfFirstSlide(g, {kBallPiece, Direction::Right}), Stop::Edge);
     EXPECT_EQ(StopOfFirstSlide(g, {kBallPiece, Direction::Up}), Stop::Edge);
 }
@@ -47,44 +41,28 @@ TEST(StopKinds, TheBoardsEdgeStopsWhereNoWallFramesIt) {
 // The ring lies below column 8 of a long row; only the square, pushed up from column 9, stops the
 // ball above it: square up, ball right, ball down. Nothing else stops the ball in that row.
 const std::vector<std::string> kSquareStop = {W, "1300000000000001", "1111111241111111", W, W, W, W, W, W};
-
-TEST(StopsForced, ALevelThatCannotBeWonWithoutAStopForcesIt) {
-    const Analysis a = AnalyseRows(kSquareStop);
-    const StopUse& square = a.stops[static_cast<std::size_t>(Stop::SquareStopsBall)];
-    EXPECT_EQ(a.fewestMoves, 3);
-    EXPECT_TRUE(square.used);
-    EXPECT_TRUE(square.always);
-    EXPECT_TRUE(square.Forced());
-}
-
-TEST(StopsForced, AStopNoShortestSolutionUsesKeepsThePar) {
-    const Analysis a = AnalyseRows(kSquareStop);
-    for (Stop kind : {Stop::RingStopsSquare, Stop::BallStopsSquare, Stop::Edge}) {
-        const StopUse& use = a.stops[static_cast<std::size_t>(kind)];
-        EXPECT_FALSE(use.used) << StopName(kind);
-        EXPECT_FALSE(use.always) << StopName(kind);
-        EXPECT_EQ(use.parWithout, 3) << StopName(kind);
-    }
-}
-
 // An open board: the ball slides right over the ring to the edge and wins. Without the edge the
 // square goes up first to the wall in column 9 and stops the ball just past the ring: 2 slides.
 const std::vector<std::string> kOpenRow = {O, O, O, "0000000010000000", "3000000200000000", O, O, O, "0000000040000000"};
 
-TEST(StopsForced, AStopEveryShortestSolutionUsesGivesTheParWithoutIt) {
-    const Analysis a = AnalyseRows(kOpenRow);
-    const StopUse& edge = a.stops[static_cast<std::size_t>(Stop::Edge)];
-    EXPECT_EQ(a.fewestMoves, 1);
-    EXPECT_TRUE(edge.used);
-    EXPECT_TRUE(edge.always);
-    EXPECT_EQ(edge.parWithout, 2);
-}
-
-TEST(StopsForced, AStopOnlyALongerSolutionUsesIsNotUsed) {
-    const Analysis a = AnalyseRows(kOpenRow);
-    const StopUse& square = a.stops[static_cast<std::size_t>(Stop::SquareStopsBall)];
-    EXPECT_FALSE(square.used);
-    EXPECT_EQ(square.parWithout, 1);
+// Whether some or every shortest solution ends a slide against a stop, and the par without it:
+// -1 when the level cannot be won then, and the stop is forced.
+TEST(StopsForced, AStopIsUsedAndForcedAsTheShortestSolutionsNeedIt) {
+    const struct { const char* board; const std::vector<std::string>& rows; Stop stop; bool used, always; int parWithout; } cases[] = {
+        {"square stop", kSquareStop, Stop::SquareStopsBall, true, true, -1},
+        {"square stop", kSquareStop, Stop::RingStopsSquare, false, false, 3},
+        {"square stop", kSquareStop, Stop::BallStopsSquare, false, false, 3},
+        {"square stop", kSquareStop, Stop::Edge, false, false, 3},
+        {"open row", kOpenRow, Stop::Edge, true, true, 2},
+        // Only a longer solution uses the square.
+        {"open row", kOpenRow, Stop::SquareStopsBall, false, false, 1},
+    };
+    for (const auto& c : cases) {
+        const StopUse use = AnalyseRows(c.rows).stops[static_cast<std::size_t>(c.stop)];
+        EXPECT_EQ(use.used, c.used) << c.board << ": " << StopName(c.stop);
+        EXPECT_EQ(use.always, c.always) << c.board << ": " << StopName(c.stop);
+        EXPECT_EQ(use.parWithout, c.parWithout) << c.board << ": " << StopName(c.stop);
+    }
 }
 
 // The ball at the foot of a shaft: up and down it shuttles for ever between the shaft's ends;
@@ -183,9 +161,7 @@ TEST(NearDuplicates, WallsThatShareSixtyPercentOrLessAreNew) {
 
 TEST(Cancel, AnAnalysisAskedToStopEndsCancelled) {
     std::atomic<bool> cancel{true};
-    AnalyseOptions options;
-    options.cancel = &cancel;
-    EXPECT_EQ(Analyse(*LevelPuzzle(Record(kShaft), 1), options).status, Analysis::Status::Cancelled);
+    EXPECT_EQ(Analyse(*LevelPuzzle(Record(kShaft), 1), {.idleWallsIf = {}, .cancel = &cancel}).status, Analysis::Status::Cancelled);
 }
 
 }  // namespace

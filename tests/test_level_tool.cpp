@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <map>
+#include <new>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -16,13 +17,13 @@
 #include "tools/kelo-levels/analyse.h"
 #include "tools/kelo-levels/check.h"
 #include "tools/kelo-levels/files.h"
+#include "tools/kelo-levels/generate.h"
 #include "tools/kelo-levels/solve.h"
 
 namespace kelo::test {
 namespace {
 
-const std::string kGood = Walled({"30000000000002", "00000000000004"});
-const std::string W(16, '1');
+const std::string& kGood = kOneSlide;
 
 std::string Edited(std::string s, std::size_t at, std::size_t n, const std::string& by = "") { return s.replace(at, n, by); }
 
@@ -266,16 +267,6 @@ TEST_F(HugeFile, SolveCallsTheLevelsPastTheLastReachableOneOneProblem) {
                                   ": unsolvable (past level 32767, the last the game can reach: it never loads them)\n"));
 }
 
-TEST(LevelTool, AStateLimitBeyondTheMemoryIsRefused) {
-    if (kAddressSanitizer) GTEST_SKIP() << "memory limits mean nothing under AddressSanitizer";
-    TempFolder folder;
-    folder.Write("good.txt", kGood);
-    const ToolRun run = Tool(folder, "solve @good.txt --max-states 100000000", 512);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(std::regex_match(run.err, std::regex("kelo-levels: a search of up to 100000000 states needs [0-9]+ MiB, "
-                                                     "more than the [0-9]+ MiB of memory available: lower --max-states\n"))) << run.err;
-}
-
 // 90 rings and a few walls: far more states than the limit, within the bound that the tool
 // checked against the memory (158 MiB for its 4 million states): 300 MiB with the program.
 TEST(LevelTool, ALevelOfManyRingsStaysWithinTheMemoryBound) {
@@ -286,6 +277,118 @@ TEST(LevelTool, ALevelOfManyRingsStaysWithinTheMemoryBound) {
     const ToolRun run = Tool(folder, "solve @rings.txt", 300);
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_TRUE(std::regex_match(run.out, std::regex("level 1: unknown \\(gave up after [0-9]+ states\\)\n"))) << run.out;
+}
+
+// The faults found by breaking the tool: draws without end, running out of memory, memory past
+// its bound, and reports that named the wrong fault.
+
+// An open board of 80 rings: more states than any limit.
+std::string ManyRings() {
+    std::vector<std::string> inside(7, std::string(14, '2'));
+    inside[3][0] = '3';
+    inside[5][13] = '4';
+    for (int k = 0; k < 16; ++k) inside[static_cast<std::size_t>(k % 7)][static_cast<std::size_t>(1 + k % 12)] = '0';
+    return Walled(inside);
+}
+
+// Forty rings among thirty shapes drew random cells for 25 minutes.
+TEST(ToolFaults, GenerateGivesUpWhenNoBoardFits) {
+    TempFolder folder;
+    const ToolRun run = RunTool(folder, {"generate --rings 40 --shapes 30 --count 1"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kelo-levels: no board could be made: 20000 draws found no free cells for the rings and the "
+                       "pieces among the walls; ask for fewer --rings or --shapes\n");
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(ToolFaults, GenerateRefusesMoreRingsThanCells) {
+    GenerateOptions options;
+    options.rings = {97, 97};
+    std::ostringstream out, err;
+    EXPECT_EQ(RunGenerate(options, "", 0, "", out, err), kLevelsError);
+    EXPECT_EQ(err.str(), "kelo-levels: 97 rings and the two pieces cannot fit in the board's 98 free cells\n");
+}
+
+// A worker thread that ran out of memory aborted the tool.
+TEST(ToolFaults, WhatAWorkerThrowsIsThrownToTheCaller) {
+    EXPECT_THROW(RunSideBySide(2, [] { throw std::bad_alloc(); }), std::bad_alloc);
+}
+
+// A state limit was taken whatever the memory: 100 million states aborted.
+TEST(ToolFaults, AStateLimitBeyondTheMemoryIsRefused) {
+    if (kAddressSanitizer) GTEST_SKIP() << "memory limits mean nothing under AddressSanitizer";
+    TempFolder folder;
+    folder.Write("rings.txt", ManyRings() + ManyRings());
+    const struct { const char* words; long limitMib; const char* search; } cases[] = {
+        {"solve @rings.txt --max-states 100000000", 512, "a search of up to 100000000 states needs"},
+        {"analyse @rings.txt", 390, "analyses of up to 2000000 states need"},
+        {"generate --max-states 2000000", 390, "analyses of up to 2000000 states need"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = Tool(folder, c.words, c.limitMib);
+        EXPECT_EQ(run.status, 2) << c.words;
+        EXPECT_TRUE(std::regex_match(run.err, std::regex(std::string("kelo-levels: ") + c.search +
+                                                         " [0-9]+ MiB, more than the [0-9]+ MiB of memory available: lower --max-states\n")))
+            << run.err;
+    }
+}
+
+// Two levels side by side took twice the memory of one: they are analysed side by side within
+// the memory of one.
+TEST(ToolFaults, TwoBigLevelsTakeTheMemoryOfOne) {
+    if (kAddressSanitizer) GTEST_SKIP() << "sizes mean nothing under AddressSanitizer";
+    TempFolder folder;
+    folder.Write("one.txt", ManyRings());
+    folder.Write("two.txt", ManyRings() + ManyRings());
+    const ToolRun one = RunTool(folder, {"analyse one.txt --max-states 400000"});
+    const ToolRun two = RunTool(folder, {"analyse two.txt --max-states 400000"});
+    EXPECT_EQ(two.out, one.out + "level 2" + one.out.substr(7));
+    EXPECT_LT(two.peakKib, one.peakKib * 5 / 4) << one.peakKib;
+}
+
+// Side by side at half the limit, a level that reaches it is analysed again at the whole: the
+// figures are those of one level at a time.
+TEST(ToolFaults, ALevelBetweenHalfTheLimitAndTheLimitIsAnalysedWhole) {
+    TempFolder folder;
+    folder.Write("levels.txt", kGood + kGood);
+    std::smatch states;
+    const std::string whole = RunTool(folder, {"analyse levels.txt --level 2 --json"}).out;
+    ASSERT_TRUE(std::regex_search(whole, states, std::regex("\"states\": ([0-9]+)")));
+    const std::string limit = std::to_string(std::stoi(states[1]) + 1);
+    const ToolRun alone = RunTool(folder, {"analyse levels.txt --level 2 --max-states " + limit + " --json"});
+    const ToolRun both = RunTool(folder, {"analyse levels.txt --max-states " + limit + " --json"});
+    ASSERT_NE(alone.out.find("\"status\": \"solved\""), std::string::npos) << alone.out;
+    EXPECT_NE(both.out.find(alone.out.substr(4, alone.out.size() - 7)), std::string::npos) << both.out;
+}
+
+// The game skips the two bytes after each line whatever they are: LF CR reads as CR LF does.
+TEST(ToolFaults, LinesEndedInLfCrAreNoProblemButNamed) {
+    const std::string lfcr = std::regex_replace(kGood + kGood, std::regex("\r\n"), "\n\r");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck(MemoryBytes(lfcr), out, err), kLevelsSound);
+    EXPECT_EQ(out.str(), "note: lines end in LF CR rather than CR LF; the game skips the two bytes and reads them the same\n"
+                         "2 levels, all sound\n");
+}
+
+// The first problem names the file's encoding, not the faults it causes.
+TEST(ToolFaults, TheFirstProblemNamesTheEncoding) {
+    std::string utf16;
+    for (char c : kGood + kGood) utf16 += std::string(1, c) + '\0';
+    const struct {
+        std::string file;
+        const char* first;
+    } cases[] = {
+        {std::regex_replace(kGood + kGood, std::regex("\r\n"), "\r"), "the line ends in CR alone"},
+        {"\xEF\xBB\xBF" + kGood + kGood, "the file begins with a UTF-8 byte order mark (0xEF 0xBB 0xBF): save it as plain ASCII"},
+        {"\xFF\xFE" + utf16, "the file is UTF-16 (byte order mark 0xFF 0xFE): save it as plain ASCII"},
+        {utf16, "the file is UTF-16 (a NUL after every character)"},
+        {std::string(1, '\0') + utf16.substr(0, utf16.size() - 1), "the file is UTF-16 (a NUL before every character)"},
+    };
+    for (const auto& c : cases) {
+        const auto findings = CheckLevels(c.file);
+        ASSERT_FALSE(findings.empty()) << c.first;
+        EXPECT_EQ(findings[0].message.substr(0, std::string(c.first).size()), c.first);
+    }
 }
 
 }  // namespace
