@@ -5,14 +5,13 @@
 #include <QImage>
 #include <cstdlib>
 
-#include "support/levels_util.h"
+#include "support/run_tool.h"
 #include "tools/kelo-assets/tiles.h"
 #include "tools/kelo-levels/render.h"
 
 namespace kelo::test {
 namespace {
 
-const std::string W(16, '1');
 // Every tile, a byte read as floor ('x') and a second ball tile that no key moves (the last ball
 // moves). Its solution pushes the square down for the ball to stop under the ring of row 3.
 const std::vector<std::string> kPicture = {W, "1300x00000000001", "1111111241111111", "1020000000000301", W, W, W, W, W};
@@ -44,8 +43,7 @@ protected:
         ::unsetenv("QT_QPA_PLATFORM");  // no display, and no platform asked for
     }
     QImage Render(const std::string& args, const std::string& picture) {
-        const std::string command = "cd " + folder.path().string() + " && " KELO_LEVELS_TOOL " render levels.txt " + args + " >/dev/null";
-        EXPECT_EQ(std::system(command.c_str()), 0) << args;
+        EXPECT_EQ(RunTool(folder, {"render levels.txt " + args + " -o " + picture}).status, 0) << args;
         return QImage(QString::fromStdString(folder.path() / picture)).convertToFormat(QImage::Format_RGB32);
     }
     TempFolder folder;
@@ -53,7 +51,7 @@ protected:
 
 // The board, with arrows over it: the ball's blue, the square's orange.
 TEST_F(RenderCommand, ASolutionIsDrawnOverTheBoardInEachPiecesColour) {
-    const QImage solution = Render("--level 5 --solution -o solution.png", "solution.png");
+    const QImage solution = Render("--level 5 --solution", "solution.png");
     const QImage board = *RenderLevel(Record(kPicture), 1);
     ASSERT_EQ(solution.size(), board.size());
     int same = 0;
@@ -75,7 +73,7 @@ TEST_F(RenderCommand, ASolutionIsDrawnOverTheBoardInEachPiecesColour) {
 
 // Four half-size boards to a row: five levels make two rows.
 TEST_F(RenderCommand, TheSheetHasFourHalfSizeBoardsToARow) {
-    const QSize sheet = Render("-o sheet.png", "sheet.png").size();
+    const QSize sheet = Render("", "sheet.png").size();
     EXPECT_GT(sheet.width(), 4 * 320);
     EXPECT_LT(sheet.width(), 5 * 320);
     EXPECT_GT(sheet.height(), 2 * 180);
