@@ -1,5 +1,6 @@
 #include "tests/support/reference_solver.h"
 
+#include <algorithm>
 #include <queue>
 #include <set>
 #include <tuple>
@@ -34,11 +35,7 @@ ReferenceResult ReferenceSolve(const Puzzle& puzzle, bool squareMayMove, std::si
     if (start.ball >= 0) fixed.cells()[start.ball] = Empty;
     if (start.square >= 0) fixed.cells()[start.square] = Empty;
 
-    ReferenceResult result;
-    if (start.rings == 0) {
-        result.outcome = Outcome::Solved;
-        return result;
-    }
+    if (start.rings == 0) return {Outcome::Solved, 0, 0};
     std::set<State> seen{start};
     std::queue<std::pair<State, int>> open;
     open.push({start, 0});
@@ -59,30 +56,16 @@ ReferenceResult ReferenceSolve(const Puzzle& puzzle, bool squareMayMove, std::si
                 const SlidePath path = TraceSlide(board, piece, Board::RowOf(from), Board::ColOf(from), d);
                 if (path.refused) continue;
                 State next = state;
-                for (int k = 0; k < path.rings; ++k) {
-                    for (std::size_t i = 0; i < ringCells.size(); ++i) {
-                        if (ringCells[i] == path.ringCells[k]) next.rings &= ~(1ull << i);
-                    }
-                }
+                for (int k = 0; k < path.rings; ++k) next.rings &= ~(1ull << (std::ranges::find(ringCells, path.ringCells[k]) - ringCells.begin()));
                 (piece == kBallPiece ? next.ball : next.square) = path.to;
                 if (!seen.insert(next).second) continue;
-                if (next.rings == 0) {
-                    result.outcome = Outcome::Solved;
-                    result.moves = depth + 1;
-                    result.states = seen.size();
-                    return result;
-                }
-                if (seen.size() >= maxStates) {
-                    result.states = seen.size();
-                    return result;
-                }
+                if (next.rings == 0) return {Outcome::Solved, depth + 1, seen.size()};
+                if (seen.size() >= maxStates) return {Outcome::Unknown, 0, seen.size()};
                 open.push({next, depth + 1});
             }
         }
     }
-    result.outcome = Outcome::Unsolvable;
-    result.states = seen.size();
-    return result;
+    return {Outcome::Unsolvable, 0, seen.size()};
 }
 
 }  // namespace kelo::bench
