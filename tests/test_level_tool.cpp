@@ -77,7 +77,7 @@ TEST_F(Solver, AgreesWithThePlainSearchAndTheGame) {
     auto next = [&seed](int n) { return static_cast<int>(((seed = seed * 1664525u + 1013904223u) >> 8) % static_cast<std::uint32_t>(n)); };
     std::map<Outcome, int> outcomes;
     for (int round = 0; round < 200; ++round) {
-        std::vector<std::string> rows(9, std::string(16, '0'));
+        std::vector<std::string> rows(9, O);
         auto put = [&](char c, int n) { while (n-- > 0) rows[static_cast<std::size_t>(next(9))][static_cast<std::size_t>(next(16))] = c; };
         put('1', next(40));
         put('2', round % 10 == 9 ? 49 + next(12) : next(12));  // every tenth board past a word of rings
@@ -162,6 +162,13 @@ TEST(Analyse, FiguresOfBoardsWorkedOutByHand) {
 ToolRun Tool(const TempFolder& folder, const std::string& words, long limitMib = 0) {
     return RunTool(folder, {std::regex_replace(words, std::regex("@"), "./"), Output::Captured, RLIM_INFINITY, false,
                             kAddressSanitizer ? 0 : limitMib << 10});
+}
+
+// The same in a fresh folder that holds `levels` as levels.txt.
+ToolRun ToolOn(const std::string& levels, const std::string& words, long limitMib = 0) {
+    TempFolder folder;
+    folder.Write("levels.txt", levels);
+    return Tool(folder, words, limitMib);
 }
 
 TEST(LevelTool, CommandLineReportsAndExitStatus) {
@@ -271,10 +278,8 @@ TEST_F(HugeFile, SolveCallsTheLevelsPastTheLastReachableOneOneProblem) {
 // checked against the memory (158 MiB for its 4 million states): 300 MiB with the program.
 TEST(LevelTool, ALevelOfManyRingsStaysWithinTheMemoryBound) {
     if (kAddressSanitizer) GTEST_SKIP() << "memory limits mean nothing under AddressSanitizer";
-    TempFolder folder;
-    folder.Write("rings.txt", Walled({"22222222222222", "22222222242222", "22221222222222", "22112222222222", "22213222212122",
-                                      "22222222222222", "22222222222222"}));
-    const ToolRun run = Tool(folder, "solve @rings.txt", 300);
+    const ToolRun run = ToolOn(Walled({"22222222222222", "22222222242222", "22221222222222", "22112222222222", "22213222212122",
+                                       "22222222222222", "22222222222222"}), "solve levels.txt", 300);
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_TRUE(std::regex_match(run.out, std::regex("level 1: unknown \\(gave up after [0-9]+ states\\)\n"))) << run.out;
 }
@@ -293,8 +298,7 @@ std::string ManyRings() {
 
 // Forty rings among thirty shapes drew random cells for 25 minutes.
 TEST(ToolFaults, GenerateGivesUpWhenNoBoardFits) {
-    TempFolder folder;
-    const ToolRun run = RunTool(folder, {"generate --rings 40 --shapes 30 --count 1"});
+    const ToolRun run = ToolOn("", "generate --rings 40 --shapes 30 --count 1");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "kelo-levels: no board could be made: 20000 draws found no free cells for the rings and the "
                        "pieces among the walls; ask for fewer --rings or --shapes\n");
@@ -304,7 +308,8 @@ TEST(ToolFaults, GenerateGivesUpWhenNoBoardFits) {
 TEST(ToolFaults, GenerateRefusesMoreRingsThanCells) {
     GenerateOptions options;
     options.rings = {97, 97};
-    std::ostringstream out, err;
+    std::ostringstream out;
+    std::ostringstream err;
     EXPECT_EQ(RunGenerate(options, "", 0, "", out, err), kLevelsError);
     EXPECT_EQ(err.str(), "kelo-levels: 97 rings and the two pieces cannot fit in the board's 98 free cells\n");
 }
@@ -317,15 +322,13 @@ TEST(ToolFaults, WhatAWorkerThrowsIsThrownToTheCaller) {
 // A state limit was taken whatever the memory: 100 million states aborted.
 TEST(ToolFaults, AStateLimitBeyondTheMemoryIsRefused) {
     if (kAddressSanitizer) GTEST_SKIP() << "memory limits mean nothing under AddressSanitizer";
-    TempFolder folder;
-    folder.Write("rings.txt", ManyRings() + ManyRings());
     const struct { const char* words; long limitMib; const char* search; } cases[] = {
-        {"solve @rings.txt --max-states 100000000", 512, "a search of up to 100000000 states needs"},
-        {"analyse @rings.txt", 390, "analyses of up to 2000000 states need"},
+        {"solve levels.txt --max-states 100000000", 512, "a search of up to 100000000 states needs"},
+        {"analyse levels.txt", 390, "analyses of up to 2000000 states need"},
         {"generate --max-states 2000000", 390, "analyses of up to 2000000 states need"},
     };
     for (const auto& c : cases) {
-        const ToolRun run = Tool(folder, c.words, c.limitMib);
+        const ToolRun run = ToolOn(ManyRings() + ManyRings(), c.words, c.limitMib);
         EXPECT_EQ(run.status, 2) << c.words;
         EXPECT_TRUE(std::regex_match(run.err, std::regex(std::string("kelo-levels: ") + c.search +
                                                          " [0-9]+ MiB, more than the [0-9]+ MiB of memory available: lower --max-states\n")))
@@ -337,11 +340,8 @@ TEST(ToolFaults, AStateLimitBeyondTheMemoryIsRefused) {
 // the memory of one.
 TEST(ToolFaults, TwoBigLevelsTakeTheMemoryOfOne) {
     if (kAddressSanitizer) GTEST_SKIP() << "sizes mean nothing under AddressSanitizer";
-    TempFolder folder;
-    folder.Write("one.txt", ManyRings());
-    folder.Write("two.txt", ManyRings() + ManyRings());
-    const ToolRun one = RunTool(folder, {"analyse one.txt --max-states 400000"});
-    const ToolRun two = RunTool(folder, {"analyse two.txt --max-states 400000"});
+    const ToolRun one = ToolOn(ManyRings(), "analyse levels.txt --max-states 400000");
+    const ToolRun two = ToolOn(ManyRings() + ManyRings(), "analyse levels.txt --max-states 400000");
     EXPECT_EQ(two.out, one.out + "level 2" + one.out.substr(7));
     EXPECT_LT(two.peakKib, one.peakKib * 5 / 4) << one.peakKib;
 }
@@ -349,14 +349,12 @@ TEST(ToolFaults, TwoBigLevelsTakeTheMemoryOfOne) {
 // Side by side at half the limit, a level that reaches it is analysed again at the whole: the
 // figures are those of one level at a time.
 TEST(ToolFaults, ALevelBetweenHalfTheLimitAndTheLimitIsAnalysedWhole) {
-    TempFolder folder;
-    folder.Write("levels.txt", kGood + kGood);
     std::smatch states;
-    const std::string whole = RunTool(folder, {"analyse levels.txt --level 2 --json"}).out;
+    const std::string whole = ToolOn(kGood + kGood, "analyse levels.txt --level 2 --json").out;
     ASSERT_TRUE(std::regex_search(whole, states, std::regex("\"states\": ([0-9]+)")));
     const std::string limit = std::to_string(std::stoi(states[1]) + 1);
-    const ToolRun alone = RunTool(folder, {"analyse levels.txt --level 2 --max-states " + limit + " --json"});
-    const ToolRun both = RunTool(folder, {"analyse levels.txt --max-states " + limit + " --json"});
+    const ToolRun alone = ToolOn(kGood + kGood, "analyse levels.txt --level 2 --max-states " + limit + " --json");
+    const ToolRun both = ToolOn(kGood + kGood, "analyse levels.txt --max-states " + limit + " --json");
     ASSERT_NE(alone.out.find("\"status\": \"solved\""), std::string::npos) << alone.out;
     EXPECT_NE(both.out.find(alone.out.substr(4, alone.out.size() - 7)), std::string::npos) << both.out;
 }
@@ -364,7 +362,8 @@ TEST(ToolFaults, ALevelBetweenHalfTheLimitAndTheLimitIsAnalysedWhole) {
 // The game skips the two bytes after each line whatever they are: LF CR reads as CR LF does.
 TEST(ToolFaults, LinesEndedInLfCrAreNoProblemButNamed) {
     const std::string lfcr = std::regex_replace(kGood + kGood, std::regex("\r\n"), "\n\r");
-    std::ostringstream out, err;
+    std::ostringstream out;
+    std::ostringstream err;
     EXPECT_EQ(RunCheck(MemoryBytes(lfcr), out, err), kLevelsSound);
     EXPECT_EQ(out.str(), "note: lines end in LF CR rather than CR LF; the game skips the two bytes and reads them the same\n"
                          "2 levels, all sound\n");
