@@ -21,14 +21,12 @@ tiles() {
   python3 - "$WORK/shot.ppm" "$WORK/tile.ppm" <<'EOF'
 import sys
 def ppm(path):
-    data = open(path, 'rb').read()
-    magic, w, h, top, rest = data.split(maxsplit=4)
-    w, h = int(w), int(h)
-    return w, h, [rest[y * w * 3:(y + 1) * w * 3] for y in range(h)]
-W, H, shot = ppm(sys.argv[1])
-n, _, tile = ppm(sys.argv[2])
+    magic, w, h, top, rest = open(path, 'rb').read().split(maxsplit=4)
+    return int(w), [rest[y * int(w) * 3:(y + 1) * int(w) * 3] for y in range(int(h))]
+_, shot = ppm(sys.argv[1])
+n, tile = ppm(sys.argv[2])
 mid = n // 2
-for y in range(mid, H - n + mid + 1):
+for y in range(mid, len(shot) - n + mid + 1):
     x = shot[y].find(tile[mid])
     while x >= 0:
         if x % 3 == 0 and all(shot[y - mid + r][x:x + 3 * n] == tile[r] for r in range(n)):
