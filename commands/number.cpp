@@ -18,7 +18,11 @@ int DigitValue(char c) {
 
 std::optional<std::int16_t> InRange(double value) {
     if (!std::isfinite(value)) return std::nullopt;
-    const double rounded = std::nearbyint(value);  // the default mode rounds a half to even
+    // A half to even, as the default rounding mode does: below 2^52, adding 2^52 leaves no room
+    // for a fraction. Done here rather than by the maths library, whose code would be paged in
+    // for this one call.
+    const double magnitude = std::fabs(value);
+    const double rounded = magnitude < 0x1p52 ? std::copysign((magnitude + 0x1p52) - 0x1p52, value) : value;
     if (rounded < INT16_MIN || rounded > INT16_MAX) return std::nullopt;
     return static_cast<std::int16_t>(rounded);
 }
