@@ -112,6 +112,18 @@ TEST(IdleWalls, AWallIdleAloneIsNotIdleWithTheShapeItBelongsTo) {
     EXPECT_TRUE(a.idleShapes.empty());
 }
 
+// Side by side, the graphs without a wall stop at half the state limit: the shaft's (about its
+// own size) are judged again at the whole limit, as one thread judges them.
+TEST(IdleWalls, WallsJudgedSideBySideAreJudgedAsByOneThread) {
+    AnalyseOptions oneThread;
+    oneThread.maxStates = AnalyseRows(kShaft).states + 1;
+    AnalyseOptions twoThreads = oneThread;
+    twoThreads.threads = 2;
+    const Puzzle shaft = *LevelPuzzle(Record(kShaft), 1);
+    ASSERT_FALSE(Analyse(shaft, oneThread).idleWalls.empty());
+    EXPECT_EQ(Analyse(shaft, twoThreads).idleWalls, Analyse(shaft, oneThread).idleWalls);
+}
+
 // A post at row 3, column 3; an L of three walls at rows 4 and 5.
 const std::string kWalls = Walled({"", "01", "00011", "00010", "", "", "32000000000004"});
 

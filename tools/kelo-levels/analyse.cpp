@@ -5,6 +5,7 @@
 #include <atomic>
 #include <climits>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
 #include "game/level_reader.h"
@@ -349,43 +350,117 @@ std::vector<std::vector<std::pair<int, int>>> WallShapes(const Board& board) {
     return shapes;
 }
 
-void FindIdleWalls(const Puzzle& p, const StateGraph& g, const Walk& walk, const AnalyseOptions& o, Analysis& a) {
-    const Judgement base = Judge(g, walk);
-    SolveOptions so;
-    so.maxStates = o.maxStates;
-    so.cancel = o.cancel;
-    // Whether the level without these walls is judged the same.
-    auto idleWithout = [&](const std::vector<std::pair<int, int>>& walls) {
-        // Walls that stop no slide of play leave every slide as it is.
-        const bool stopSome = std::any_of(walls.begin(), walls.end(), [&](const auto& w) {
-            return g.wallStops[static_cast<std::size_t>(Board::Index(w.first, w.second))];
-        });
-        if (!stopSome) return true;
-        Puzzle without = p;
-        for (const auto& [r, c] : walls) without.board(r, c) = Empty;
-        // The solver's par first, in a fraction of the whole graph's time: a change of par or of
-        // solvability is enough to keep the walls.
-        const Solution quick = Solve(without, so);
-        if (quick.outcome == Outcome::Unsolvable ||
-            (quick.outcome == Outcome::Solved && static_cast<int>(quick.moves.size()) != base.par))
-            return false;
-        const StateGraph h = Explore(without, so);
-        a.reachedLimit |= !h.complete;
-        return h.complete && Judge(h, Walk(h)) == base;
-    };
-    for (int r = 2; r < kRows; ++r) {
-        for (int c = 2; c < kCols; ++c) {
-            if (IsInteriorWall(p.board, r, c) && idleWithout({{r, c}})) a.idleWalls.emplace_back(r, c);
+using Cells = std::vector<std::pair<int, int>>;
+
+// Whether the level without `walls` is judged as `base`; nothing when its graph passed the limit.
+std::optional<bool> IdleWithout(const Puzzle& p, const StateGraph& g, const Judgement& base, const Cells& walls,
+                                const SolveOptions& so) {
+    // Walls that stop no slide of play leave every slide as it is.
+    const bool stopSome = std::any_of(walls.begin(), walls.end(), [&](const auto& w) {
+        return g.wallStops[static_cast<std::size_t>(Board::Index(w.first, w.second))];
+    });
+    if (!stopSome) return true;
+    Puzzle without = p;
+    for (const auto& [r, c] : walls) without.board(r, c) = Empty;
+    // The solver's par first, in a fraction of the whole graph's time: a change of par or of
+    // solvability is enough to keep the walls.
+    const Solution quick = Solve(without, so);
+    if (quick.outcome == Outcome::Unsolvable ||
+        (quick.outcome == Outcome::Solved && static_cast<int>(quick.moves.size()) != base.par))
+        return false;
+    const StateGraph h = Explore(without, so);
+    if (!h.complete) return std::nullopt;
+    return Judge(h, Walk(h)) == base;
+}
+
+// The search for idle walls as tasks that may run side by side: one per interior wall, one per
+// shape of several walls. Side by side, each graph stops at half the state limit, so that two
+// take no more memory than one; a wall that reaches it is judged again alone at the whole limit.
+class IdleWallSearch {
+public:
+    IdleWallSearch(const Puzzle& p, const StateGraph& g, const Walk& walk, const AnalyseOptions& o, bool sideBySide)
+        : p_(p), g_(g), base_(Judge(g, walk)), shapes_(WallShapes(p.board)) {
+        whole_.maxStates = o.maxStates;
+        whole_.cancel = o.cancel;
+        part_ = whole_;
+        if (sideBySide && o.maxStates > 1) part_.maxStates = o.maxStates / 2;
+        for (int r = 2; r < kRows; ++r) {
+            for (int c = 2; c < kCols; ++c) {
+                if (IsInteriorWall(p.board, r, c)) tried_.push_back({{r, c}});
+            }
+        }
+        walls_ = tried_.size();
+        // A shape of one wall is judged as that wall was.
+        for (const Cells& shape : shapes_) {
+            if (shape.size() > 1) tried_.push_back(shape);
+        }
+        idle_.resize(tried_.size());
+    }
+    std::size_t Tasks() const { return tried_.size(); }
+    void Run(std::size_t t) { idle_[t] = IdleWithout(p_, g_, base_, tried_[t], part_); }
+
+    void Finish(Analysis& a) {
+        for (std::size_t t = 0; t < tried_.size(); ++t) {
+            if (!idle_[t] && part_.maxStates != whole_.maxStates) idle_[t] = IdleWithout(p_, g_, base_, tried_[t], whole_);
+            a.reachedLimit |= !idle_[t];
+            if (t < walls_ && idle_[t].value_or(false)) a.idleWalls.push_back(tried_[t][0]);
+        }
+        for (std::size_t s = 0, t = walls_; s < shapes_.size(); ++s) {
+            const bool idle = shapes_[s].size() == 1
+                                  ? std::find(a.idleWalls.begin(), a.idleWalls.end(), shapes_[s][0]) != a.idleWalls.end()
+                                  : idle_[t++].value_or(false);
+            if (idle) a.idleShapes.push_back(std::move(shapes_[s]));
         }
     }
-    for (auto& shape : WallShapes(p.board)) {
-        // A shape of one wall is judged as that wall was.
-        const bool idle = shape.size() == 1
-                              ? std::find(a.idleWalls.begin(), a.idleWalls.end(), shape[0]) != a.idleWalls.end()
-                              : idleWithout(shape);
-        if (idle) a.idleShapes.push_back(std::move(shape));
+
+private:
+    const Puzzle& p_;
+    const StateGraph& g_;
+    const Judgement base_;
+    std::vector<Cells> shapes_;
+    std::vector<Cells> tried_;  // the walls one by one, then the shapes of several
+    std::size_t walls_ = 0;
+    std::vector<std::optional<bool>> idle_;
+    SolveOptions whole_, part_;
+};
+
+// The look and the two-ahead player's win rate as three tasks: the 1-ahead player, the 2-ahead
+// one, then the others from 3 on until one wins half its games. Side by side, the third may go
+// on while the first two are still playing; alone, it is not played when one of them wins half.
+class LookSearch {
+public:
+    LookSearch(const StateGraph& g, const std::atomic<bool>* cancel) : g_(g), cancel_(cancel) {}
+    static constexpr std::size_t kTasks = 3;
+    void Run(std::size_t t) {
+        if (Cancelled()) return;
+        if (t == 0) {
+            rate1_ = AheadPlayer(g_, 1).WinRate(kLookGameMoves, 0.5, cancel_);
+            halfWon_ = halfWon_ || rate1_ >= 0.5;
+        } else if (t == 1) {
+            rate2_ = AheadPlayer(g_, 2).WinRate(kLookGameMoves, 0, cancel_);
+            halfWon_ = halfWon_ || rate2_ >= 0.5;
+        } else {
+            for (int k = 3; k <= kMaxLook && !halfWon_ && !Cancelled(); ++k) {
+                if (AheadPlayer(g_, k).WinRate(kLookGameMoves, 0.5, cancel_) >= 0.5) {
+                    farther_ = k;
+                    break;
+                }
+            }
+        }
     }
-}
+    void Finish(Analysis& a) const {
+        a.look = rate1_ >= 0.5 ? 1 : rate2_ >= 0.5 ? 2 : farther_;
+        a.twoAheadWinRate = rate2_;
+    }
+
+private:
+    bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
+    const StateGraph& g_;
+    const std::atomic<bool>* cancel_;
+    double rate1_ = 0, rate2_ = -1;
+    int farther_ = kLookOver;
+    std::atomic<bool> halfWon_{false};
+};
 
 std::string Verdict(const Analysis& a) {
     switch (a.status) {
@@ -531,18 +606,23 @@ Analysis Analyse(const Puzzle& p, const AnalyseOptions& o) {
         use.parWithout = ParAvoiding(g, static_cast<Stop>(kind));
         use.always = use.parWithout != best;
     }
-    if (o.idleWalls && (!o.idleWallsIf || o.idleWallsIf(a))) FindIdleWalls(p, g, walk, o, a);
-    if (o.look) {
-        for (int k = 1; k <= kMaxLook && a.look < 0; ++k) {
-            if (o.cancel && o.cancel->load(std::memory_order_relaxed)) break;
-            AheadPlayer player(g, k);
-            const double rate = player.WinRate(kLookGameMoves, k == 2 ? 0 : 0.5, o.cancel);
-            if (k == 2) a.twoAheadWinRate = rate;
-            if (rate >= 0.5) a.look = k;
+    // The look and the idle walls read the graph only: they share the threads as tasks, the
+    // look's first (its 1-ahead player is the longest), each writing its own figures.
+    const bool sideBySide = o.threads > 1;
+    std::optional<IdleWallSearch> walls;
+    if (o.idleWalls && (!o.idleWallsIf || o.idleWallsIf(a))) walls.emplace(p, g, walk, o, sideBySide);
+    std::optional<LookSearch> look;
+    if (o.look) look.emplace(g, o.cancel);
+    const std::size_t lookTasks = look ? LookSearch::kTasks : 0, tasks = lookTasks + (walls ? walls->Tasks() : 0);
+    std::atomic<std::size_t> next{0};
+    RunSideBySide(sideBySide ? o.threads : 1, [&] {
+        for (std::size_t t; (t = next++) < tasks;) {
+            if (t < lookTasks) look->Run(t);
+            else walls->Run(t - lookTasks);
         }
-        if (a.look < 0) a.look = kLookOver;
-        if (a.twoAheadWinRate < 0) a.twoAheadWinRate = AheadPlayer(g, 2).WinRate(kLookGameMoves, 0, o.cancel);
-    }
+    });
+    if (walls) walls->Finish(a);
+    if (look) look->Finish(a);
     if (o.cancel && o.cancel->load(std::memory_order_relaxed)) {
         a.status = Analysis::Status::Cancelled;
         a.verdict = Verdict(a);
@@ -695,8 +775,11 @@ std::vector<Analysis> AnalyseLevels(std::string_view file, const std::vector<int
     // the state limit, so that the two hold no more memory than one level at the whole limit. A
     // level that reaches half the limit is analysed again, alone, at the whole: the figures are
     // those of one level at a time.
+    // A level alone has both cores for its idle walls and its look.
     const bool sideBySide = chosen.size() > 1 && options.maxStates > 1;
-    AnalyseOptions half = options;
+    AnalyseOptions whole = options, half = options;
+    whole.threads = 2;
+    half.threads = sideBySide ? 1 : 2;
     if (sideBySide) half.maxStates = options.maxStates / 2;
     std::vector<Analysis> results(chosen.size());
     auto analyse = [&](std::size_t k, const AnalyseOptions& o) {
@@ -714,7 +797,7 @@ std::vector<Analysis> AnalyseLevels(std::string_view file, const std::vector<int
         for (std::size_t taken; (taken = next++) < chosen.size();) analyse(chosen.size() - 1 - taken, half);
     });
     for (std::size_t k = 0; k < chosen.size() && sideBySide; ++k) {
-        if (results[k].status == Analysis::Status::TooBig || results[k].reachedLimit) analyse(k, options);
+        if (results[k].status == Analysis::Status::TooBig || results[k].reachedLimit) analyse(k, whole);
     }
     return results;
 }

@@ -40,6 +40,8 @@ struct AnalyseOptions {
     // When set, idle walls are searched only if it approves the rest of the analysis.
     std::function<bool(const Analysis&)> idleWallsIf;
     bool look = true;  // the k-ahead players' figures
+    // Threads for the idle walls and the look of one level (their figures are the same with any).
+    unsigned threads = 1;
     // Set by another thread (an editor's) to stop the analysis: it then ends Cancelled.
     const std::atomic<bool>* cancel = nullptr;
 };
