@@ -3,6 +3,7 @@
 #include "platform/program_folder.h"
 #include "ui/client_area.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
@@ -38,14 +39,22 @@ void LoadQtFrenchOnce() {
 
 QtPlatform::QtPlatform(QWidget& window, ClientArea& area, std::array<QImage, 5> tiles,
                        std::map<Setting, QAction*> checkMarks)
-    : window_(window), area_(area), tiles_(std::move(tiles)), checkMarks_(std::move(checkMarks)) {}
+    : window_(window), area_(area), tiles_(std::move(tiles)), checkMarks_(std::move(checkMarks)) {
+    // Any event ends a slide's run of frames: the next slide is paced from its own first frame.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+        eventsRan_ = QObject::connect(dispatcher, &QAbstractEventDispatcher::awake,
+                                      [this] { followsLastPause_ = false; });
+    }
+}
+
+QtPlatform::~QtPlatform() { QObject::disconnect(eventsRan_); }
 
 void QtPlatform::PaintPicture(int picture, int x, int y) {
     if (picture < 0 || picture >= static_cast<int>(tiles_.size())) return;
     area_.Paint(tiles_[picture], x, y);
 }
 
-void QtPlatform::Refresh() { area_.Refresh(); }
+void QtPlatform::Refresh() { frameStart_ = area_.Refresh(); }
 
 void QtPlatform::Line(int x1, int y1, int x2, int y2, std::uint32_t colour) { area_.Line(x1, y1, x2, y2, colour); }
 
@@ -99,14 +108,16 @@ std::int64_t QtPlatform::WallClockMilliseconds() {
 void QtPlatform::Pause(int milliseconds) {
     // A sleep to a deadline on the steady clock, and no event runs. Within a slide each deadline
     // follows the last one, so the time spent drawing a frame comes out of its pause: frames are
-    // the same distance apart on any processor. The first pause of a slide, or one after a frame
-    // that overran, counts from now.
+    // the same distance apart on any processor. A slide's first pause counts from the moment its
+    // frame began to be drawn on screen, and one after a frame that overran counts from now.
     const auto now = std::chrono::steady_clock::now();
     const auto length = std::chrono::milliseconds(milliseconds);
-    auto deadline = lastPauseEnd_ + length;
+    auto deadline = (followsLastPause_ ? lastPauseEnd_ : frameStart_.value_or(now)) + length;
     if (deadline <= now) deadline = now + length;
     std::this_thread::sleep_until(deadline);
     lastPauseEnd_ = deadline;
+    followsLastPause_ = true;
+    frameStart_.reset();
 }
 
 std::string QtPlatform::ProgramFolder() { return ExecutableFolder(); }

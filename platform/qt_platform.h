@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QImage>
+#include <QObject>
 #include <array>
 #include <chrono>
 #include <map>
+#include <optional>
 
 #include "platform/level_file.h"
 #include "platform/platform.h"
@@ -26,6 +28,9 @@ public:
     // `checkMarks` are the menu items whose check marks hold the settings: the only copy of them.
     QtPlatform(QWidget& window, ClientArea& area, std::array<QImage, 5> tiles,
                std::map<Setting, QAction*> checkMarks);
+    ~QtPlatform() override;
+    QtPlatform(const QtPlatform&) = delete;
+    QtPlatform& operator=(const QtPlatform&) = delete;
 
     void PaintPicture(int picture, int x, int y) override;
     void Refresh() override;
@@ -54,7 +59,12 @@ private:
     std::map<Setting, QAction*> checkMarks_;
     EventSound sound_;
     LevelFile levelFile_;
+    // The pacing of a slide's frames: where the last pause ended, whether the next one follows it
+    // (no event has run since), and when the repaint of the frame being paused after began.
     std::chrono::steady_clock::time_point lastPauseEnd_{};
+    bool followsLastPause_ = false;
+    std::optional<std::chrono::steady_clock::time_point> frameStart_;
+    QMetaObject::Connection eventsRan_;
 };
 
 // Loads Qt's French texts once; every box calls it before it is made.

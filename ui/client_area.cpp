@@ -161,11 +161,13 @@ QImage ClientArea::Picture(const QRect& rect) const {
     return picture;
 }
 
-void ClientArea::Refresh() {
+std::chrono::steady_clock::time_point ClientArea::Refresh() {
     // Only what was drawn since the last refresh: an animation frame is two neighbouring cells,
     // not the whole area with the frame's caption.
+    const auto start = std::chrono::steady_clock::now();
     repaint(unshown_);
     unshown_ = QRect();
+    return start;
 }
 
 void ClientArea::SetFrameCaption(const QString& text) {

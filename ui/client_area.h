@@ -4,6 +4,7 @@
 #include <QPolygon>
 #include <QRect>
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -31,8 +32,8 @@ public:
     void Paint(const QImage& image, int x, int y);
     // A one-pixel line, both end points included, in colour 0xRRGGBB.
     void Line(int x1, int y1, int x2, int y2, QRgb colour);
-    // Puts everything drawn so far on screen before it returns.
-    void Refresh();
+    // Puts everything drawn so far on screen before it returns; gives when its repaint began.
+    std::chrono::steady_clock::time_point Refresh();
     void SetFrameCaption(const QString& text);
 
     // What the area shows within `rect`, the frame aside: grey, then everything drawn, in turn.
