@@ -167,34 +167,39 @@ public:
     // Mass that can no longer win in the slides left is let go: it only ever flows to states that
     // cannot either, so the rest is summed in the same order as in the whole play, to the same bits.
     double WinRate(int moves, double enough, const std::atomic<bool>* cancel) {
-        const std::vector<int> toWin = SlidesToWin();
-        if (toWin[0] > moves) return 0;
-        const std::size_t n = g_.nodes.size();
+        const Chain chain = ChainOfPlay();
+        if (chain.toWin[0] > moves) return 0;
+        const std::size_t n = chain.toWin.size();
         std::vector<double> mass(n, 0), next(n, 0);
-        std::vector<std::uint32_t> live{0}, nextLive;
+        // Each state once at most in a move's list, in the order it first gets mass.
+        std::vector<std::uint32_t> live(n), nextLive(n);
+        std::size_t liveCount = 1;
         mass[0] = 1;
         double won = 0;
-        for (int m = 0; m < moves && !live.empty(); ++m) {
+        for (int m = 0; m < moves && liveCount > 0; ++m) {
             if (cancel && cancel->load(std::memory_order_relaxed)) return won;
-            nextLive.clear();
             const int left = moves - m - 1;  // slides left after this one
-            double hopeful = 0;              // the mass that can still win
-            for (const std::uint32_t v : live) {
+            // While more slides are left than any win takes, no choice needs the count.
+            const int farthest = left >= chain.farthest ? INT_MAX : left;
+            std::size_t nextCount = 0;
+            double hopeful = 0;  // the mass that can still win
+            for (std::size_t i = 0; i < liveCount; ++i) {
+                const std::uint32_t v = live[i];
                 const double p = mass[v];
                 mass[v] = 0;
-                const auto [first, last] = Choices(v);
-                const double share = p / static_cast<double>(last - first);
-                for (std::uint32_t c = first; c < last; ++c) {
-                    const std::uint32_t to = choices_[c];
-                    if (g_.nodes[to].ringsLeft == 0) {
+                const double share = p / static_cast<double>(chain.choices[v]);
+                for (std::uint32_t c = chain.first[v]; c < chain.first[v + 1]; ++c) {
+                    const std::uint32_t to = chain.to[c];
+                    if (to == Chain::kWon) {
                         won += share;
-                    } else if (toWin[to] <= left) {
-                        if (next[to] == 0) nextLive.push_back(to);
+                    } else if (farthest == INT_MAX || chain.toWin[to] <= farthest) {
+                        if (next[to] == 0) nextLive[nextCount++] = to;
                         next[to] += share;
                         hopeful += share;
                     }
                 }
             }
+            liveCount = nextCount;
             std::swap(mass, next);
             std::swap(live, nextLive);
             // The margin keeps rounding from stopping a chance that comes to `enough` exactly.
@@ -228,37 +233,79 @@ private:
         return memo = best;
     }
 
-    // From each state that it can reach, the fewest of its slides to a won state (INT_MAX: none).
-    std::vector<int> SlidesToWin() {
+    // Its play over the states it can reach, numbered in the order met from the start (0), in
+    // arrays as dense as the states: its games visit them a few hundred times over.
+    struct Chain {
+        static constexpr std::uint32_t kWon = UINT32_MAX;
+        std::vector<std::uint32_t> first;   // state i's choices that can still win: to[first[i]] to to[first[i + 1] - 1]
+        std::vector<std::uint32_t> to;      // in the order of its slides; kWon: a won state
+        std::vector<std::uint8_t> choices;  // the choices it draws from, those that cannot win too
+        std::vector<int> toWin;             // the fewest slides of its choices to a win; INT_MAX: none
+        int farthest = 0;                   // the most of those that is not INT_MAX
+    };
+
+    Chain ChainOfPlay() {
         const std::size_t n = g_.nodes.size();
-        std::vector<int> toWin(n, INT_MAX);
-        std::vector<char> seen(n, 0);
-        std::vector<std::uint32_t> reached{0}, back, intoFirst(n + 1, 0);
-        seen[0] = 1;
+        std::vector<std::uint32_t> number(n, UINT32_MAX), reached{0};
+        number[0] = 0;
         for (std::size_t k = 0; k < reached.size(); ++k) {
-            const std::uint32_t v = reached[k];
-            const auto [first, last] = Choices(v);
+            const auto [first, last] = Choices(reached[k]);
             for (std::uint32_t c = first; c < last; ++c) {
                 const std::uint32_t to = choices_[c];
-                if (g_.nodes[to].ringsLeft == 0) {
-                    if (toWin[v] != 1) back.push_back(v);
+                if (g_.nodes[to].ringsLeft == 0 || number[to] != UINT32_MAX) continue;
+                number[to] = static_cast<std::uint32_t>(reached.size());
+                reached.push_back(to);
+            }
+        }
+        Chain chain;
+        const std::size_t r = reached.size();
+        chain.first.reserve(r + 1);
+        chain.choices.reserve(r);
+        for (const std::uint32_t v : reached) {
+            const auto [first, last] = Choices(v);
+            chain.first.push_back(static_cast<std::uint32_t>(chain.to.size()));
+            chain.choices.push_back(static_cast<std::uint8_t>(last - first));
+            for (std::uint32_t c = first; c < last; ++c)
+                chain.to.push_back(g_.nodes[choices_[c]].ringsLeft == 0 ? Chain::kWon : number[choices_[c]]);
+        }
+        chain.first.push_back(static_cast<std::uint32_t>(chain.to.size()));
+        chain.toWin = SlidesToWin(chain);
+        for (const int t : chain.toWin) chain.farthest = t == INT_MAX ? chain.farthest : std::max(chain.farthest, t);
+        // The choices that cannot win are never followed: only their count stays.
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < r; ++i) {
+            const std::uint32_t begin = chain.first[i];
+            chain.first[i] = static_cast<std::uint32_t>(kept);
+            for (std::uint32_t c = begin; c < chain.first[i + 1]; ++c) {
+                const std::uint32_t to = chain.to[c];
+                if (to == Chain::kWon || chain.toWin[to] != INT_MAX) chain.to[kept++] = to;
+            }
+        }
+        chain.first[r] = static_cast<std::uint32_t>(kept);
+        chain.to.resize(kept);
+        return chain;
+    }
+
+    // Backwards from the states one slide from a win, along the chain's slides reversed.
+    static std::vector<int> SlidesToWin(const Chain& chain) {
+        const std::size_t r = chain.choices.size();
+        std::vector<int> toWin(r, INT_MAX);
+        std::vector<std::uint32_t> back, intoFirst(r + 1, 0);
+        for (std::uint32_t v = 0; v < r; ++v) {
+            for (std::uint32_t c = chain.first[v]; c < chain.first[v + 1]; ++c) {
+                if (chain.to[c] != Chain::kWon) {
+                    ++intoFirst[chain.to[c] + 1];
+                } else if (toWin[v] != 1) {
                     toWin[v] = 1;
-                    continue;
-                }
-                ++intoFirst[to + 1];
-                if (!seen[to]) {
-                    seen[to] = 1;
-                    reached.push_back(to);
+                    back.push_back(v);
                 }
             }
         }
-        // Backwards from the states one slide from a win, along its slides reversed.
-        for (std::size_t v = 0; v < n; ++v) intoFirst[v + 1] += intoFirst[v];
-        std::vector<std::uint32_t> into(intoFirst[n]), fill(intoFirst.begin(), intoFirst.end() - 1);
-        for (const std::uint32_t v : reached) {
-            const auto [first, last] = Choices(v);
-            for (std::uint32_t c = first; c < last; ++c) {
-                if (g_.nodes[choices_[c]].ringsLeft != 0) into[fill[choices_[c]]++] = v;
+        for (std::size_t v = 0; v < r; ++v) intoFirst[v + 1] += intoFirst[v];
+        std::vector<std::uint32_t> into(intoFirst[r]), fill(intoFirst.begin(), intoFirst.end() - 1);
+        for (std::uint32_t v = 0; v < r; ++v) {
+            for (std::uint32_t c = chain.first[v]; c < chain.first[v + 1]; ++c) {
+                if (chain.to[c] != Chain::kWon) into[fill[chain.to[c]]++] = v;
             }
         }
         for (std::size_t k = 0; k < back.size(); ++k) {
