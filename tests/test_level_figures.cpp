@@ -95,11 +95,11 @@ TEST(Traps, TheLatestSlideOfAShortestSolutionThatCanLose) { EXPECT_EQ(AnalyseRow
 TEST(Traps, ALevelWithoutDeadEndsHasNoLateTrap) { EXPECT_EQ(AnalyseRows(kOpenRow).lateTrap, 0); }
 
 // The ball in a corridor under a ring: up wins at once; left or right it never stops under the
-// ring again (2 dead states of 4). Without the wall above the corridor's left end, the ball going
-// up there stops in the gap: one dead state more, the same par. The old test called it inert.
+// ring again (2 dead states of 4: the trap of the level tool's hand-worked boards). Without the
+// wall above the corridor's left end, the ball going up there stops in the gap: one dead state
+// more, the same par. The old test called it inert.
 TEST(IdleWalls, AWallThatShapesATrapIsNotIdle) {
     const Analysis a = AnalyseRows({W, W, W, "1112111111111111", "1003001111111111", W, W, "1111111111111141", W});
-    EXPECT_EQ(a.deadStates, 2u);
     EXPECT_EQ(std::count(a.idleWalls.begin(), a.idleWalls.end(), std::pair{4, 2}), 0);
 }
 
