@@ -300,20 +300,21 @@ private:
     bool Slide(const State& state, int piece, std::uint8_t cell, Direction d, State& after) const {
         if (!GuardAllows(piece, At(state, kNeighbours.next[static_cast<int>(d)][cell]))) return false;
         const Ray& ray = RayFrom(static_cast<int>(d), cell);
-        // Only the other piece and the rings can stop the walk before the end of its ray.
+        // Only the other piece and the rings can stop the walk before the end of its ray: the
+        // ball takes the rings before the other piece, the square stops at the first of them.
         after = state;
-        const std::uint8_t other = piece == kBallPiece ? state.square() : state.ball();
-        int at = cell;
-        for (int k = 0; k < ray.length; ++k) {
-            const RayCell& next = ray.cells[static_cast<std::size_t>(k)];
-            if (next.cell == other) break;
-            if (next.ring >= 0 && after.HasRing(next.ring)) {
-                if (piece != kBallPiece) break;
-                after.ClearRing(next.ring);
+        int reach = CellsBefore(ray, cell, d, piece == kBallPiece ? state.square() : state.ball());
+        for (int k = 0; k < ray.ringCount && ray.rings[static_cast<std::size_t>(k)].at < reach; ++k) {
+            const RayRing& ring = ray.rings[static_cast<std::size_t>(k)];
+            if (!after.HasRing(ring.ring)) continue;
+            if (piece != kBallPiece) {
+                reach = ring.at;
+                break;
             }
-            at = next.cell;
+            after.ClearRing(ring.ring);
         }
-        if (at == cell) return false;
+        if (reach == 0) return false;
+        const int at = ray.cells[static_cast<std::size_t>(reach - 1)].cell;
         if (piece == kBallPiece) {
             after.SetBall(static_cast<std::uint8_t>(at));
         } else {
@@ -328,10 +329,25 @@ private:
         std::uint8_t cell;
         std::int16_t ring;
     };
+    struct RayRing {
+        std::uint8_t at;  // its place along the ray
+        std::int16_t ring;
+    };
     struct Ray {
         std::uint8_t length;
+        std::uint8_t ringCount;
         std::array<RayCell, kCols> cells;  // only the first `length` are set
+        std::array<RayRing, kCols> rings;  // the ray's ring cells in its order; the first `ringCount`
     };
+    // How many cells of the ray from `from` lie before `cell` (all of them when it is not on the ray).
+    static int CellsBefore(const Ray& ray, int from, Direction d, std::uint8_t cell) {
+        if (cell == kNoCell) return ray.length;
+        const int rows = Board::RowOf(cell) - Board::RowOf(from), cols = Board::ColOf(cell) - Board::ColOf(from);
+        const bool across = ColStep(d) != 0;
+        if ((across ? rows : cols) != 0) return ray.length;
+        const int steps = across ? cols * ColStep(d) : rows * RowStep(d);
+        return steps >= 1 && steps <= ray.length ? steps - 1 : ray.length;
+    }
     // Each ray is traced the first time a piece slides along it: a small search meets few.
     static constexpr std::uint8_t kUntraced = 0xFF;
     void ForgetRays() {
@@ -345,7 +361,12 @@ private:
         // The cells that the ball passes after its own on the board of what never moves.
         const SlidePath path = TraceSlide(static_, kBallPiece, Board::RowOf(from), Board::ColOf(from), static_cast<Direction>(d));
         ray.length = 0;
-        for (int k = 1; k < path.count; ++k) ray.cells[ray.length++] = {path.cells[k], ringIndex_[path.cells[k]]};
+        ray.ringCount = 0;
+        for (int k = 1; k < path.count; ++k) {
+            const std::int16_t ring = ringIndex_[path.cells[k]];
+            if (ring >= 0) ray.rings[ray.ringCount++] = {ray.length, ring};
+            ray.cells[ray.length++] = {path.cells[k], ring};
+        }
         return ray;
     }
 
