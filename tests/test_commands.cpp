@@ -92,13 +92,6 @@ TEST_F(CommandsTest, AgainPutsTheLevelBackAsItWasLoaded) {
     EXPECT_EQ(BallAt(), std::pair(2, 2));
 }
 
-TEST_F(CommandsTest, NewGameLoadsLevelOne) {
-    Load(levels, 5);
-    Nouveau_Click(*form);
-    EXPECT_EQ(form->Level, 1);
-    EXPECT_EQ(form->RingsLeft, 1);
-}
-
 TEST_F(CommandsTest, QuitEndsTheGame) {
     Quitter_Click(*form);
     EXPECT_EQ(platform->calls.back().kind, Call::End);
@@ -136,18 +129,16 @@ TEST_F(CommandsTest, WithoutSoundAnInfoBoxPlaysNothing) {
     EXPECT_EQ(platform->boxes.size(), 1u);
 }
 
-TEST_F(CommandsTest, TheLaunchSetsTheWindowsLineBreak) {
+// The launch sets the Windows line break, checks Animation, and starts a new game (Nouveau).
+TEST_F(CommandsTest, TheLaunchStartsANewGameWithAnimationAndTheWindowsLineBreak) {
+    Load(levels, 5);
     form->CrLf.clear();
+    platform->checked[Setting::Animation] = false;
     Form_Load(*form);
     EXPECT_EQ(form->CrLf, "\r\n");
-}
-
-TEST_F(CommandsTest, TheLaunchChecksAnimationAndStartsANewGame) {
-    platform->checked[Setting::Animation] = false;
-    form->Level = 9;
-    Form_Load(*form);
     EXPECT_TRUE(platform->checked[Setting::Animation]);
     EXPECT_EQ(form->Level, 1);
+    EXPECT_EQ(form->RingsLeft, 1);
 }
 
 TEST(MenuBar, EveryItemButASeparatorHasAHandler) {

@@ -2,7 +2,6 @@
 // read back from them through Qt's image readers, as the game reads them.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QImage>
 #include <cstdlib>
 #include <filesystem>
@@ -19,10 +18,6 @@ const std::filesystem::path kShipped = std::filesystem::path(KELO_SOURCE_DIR) / 
 
 QImage Load(const std::filesystem::path& path) {
     return QImage(QString::fromStdString(path.string())).convertToFormat(QImage::Format_ARGB32);
-}
-QByteArray Slurp(const std::filesystem::path& path) {
-    QFile file(QString::fromStdString(path.string()));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 std::string IconName(int size) { return "kelo-" + std::to_string(size) + ".png"; }
 // The pixels of a picture for which `keep` holds.
@@ -50,7 +45,7 @@ TEST(Images, ShippedAssetsAreTheGeneratorsOutput) {
     }
     // PNG writers may pack the same pixels into other bytes: pictures are compared as pictures.
     for (const std::string& name : names) EXPECT_EQ(Load(kShipped / name), Load(drawn.path() / name)) << name;
-    for (const char* name : {"Ding.wav", "End.wav"}) EXPECT_EQ(Slurp(kShipped / name), Slurp(drawn.path() / name)) << name;
+    for (const char* name : {"Ding.wav", "End.wav"}) EXPECT_EQ(test::Contents(kShipped / name), test::Contents(drawn.path() / name)) << name;
     EXPECT_EQ(QImage(QString::fromStdString((kShipped / "tile1.bmp").string())).format(), QImage::Format_Indexed8);
 }
 

@@ -37,12 +37,6 @@ TEST_F(LevelFileTest, EachLevelLoadsItsOwnRecord) {
     Expect(4, 4, 46);
 }
 
-TEST_F(LevelFileTest, TheLastRecordLoadsWithoutItsEmptyLine) {
-    const std::string four = NumberedFile(4);
-    Load(four.substr(0, four.size() - 2), 4);
-    Expect(4, 4, 46);
-}
-
 TEST_F(LevelFileTest, ALevelPastTheLastRecordOrBelowOneGivesLevelOne) {
     for (int asked : {5, 1000, INT16_MAX, 0, -1, INT16_MIN}) {
         Load(NumberedFile(4), static_cast<std::int16_t>(asked));
@@ -133,7 +127,9 @@ TEST_F(LevelFileTest, EveryFaultOfTheFileGivesLevelOneOrAnEmptyBoard) {
         int rings1, level2, rings2, walls2;  // the first load gives level 3, or level 1 with no rings
     } table[] = {
         {"missing", [](auto&) {}, good, 0, 2, 2, 46},
-        {"dangling link", [](auto& f) { fs::create_symlink("../elsewhere/levels.txt", f); }, good, 0, 2, 2, 46},
+        // Written through only while it is still the link: one the game replaced gives no level 2.
+        {"dangling link", [](auto& f) { fs::create_symlink("../elsewhere/levels.txt", f); },
+         [&](auto& f) { if (fs::is_symlink(f)) good(f); }, 0, 2, 2, 46},
         {"directory", [](auto& f) { fs::create_directory(f); }, replace, 0, 2, 2, 46},
         {"fifo", [](auto& f) { ::mkfifo(f.c_str(), 0644); }, replace, 0, 2, 2, 46},
         {"device", [](auto& f) { fs::create_symlink("/dev/zero", f); }, replace, 0, 2, 2, 46},
@@ -165,14 +161,14 @@ TEST_F(LevelFileTest, EveryFaultOfTheFileGivesLevelOneOrAnEmptyBoard) {
         form = std::make_unique<Form1>(*platform);
         if (f.name == std::string("unreadable")) {
             // Root reads anything: the first load as an ordinary user, in a child process.
-            if (const pid_t child = ::fork(); child == 0) {
+            const pid_t child = ::fork();
+            if (child == 0) {
                 const bool user = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
                 Go(3);
                 ::_exit(user && form->Level == 1 && Tiles(Empty) == kCells && !platform->LevelFileIsOpen() ? 0 : 1);
-            } else {
-                int status = -1;
-                EXPECT_TRUE(::waitpid(child, &status, 0) == child && status == 0);
             }
+            int status = -1;
+            EXPECT_TRUE(::waitpid(child, &status, 0) == child && status == 0);
         } else {
             Go(3);
             Expect(f.rings1 == 0 ? 1 : 3, f.rings1, f.rings1 == 0 ? 0 : 46);

@@ -35,38 +35,23 @@ TEST_F(GameTest, BallSlidesInEachDirectionUntilAWall) {
     EXPECT_EQ(Moves(), 4);
 }
 
-TEST_F(GameTest, BallRefusedByAWallOrTheSquareDrawsAndCountsNothing) {
+// The ball against a wall or the square, then the square against the ball, a ring or a wall: only
+// the space's indicator is drawn.
+TEST_F(GameTest, ARefusedSlideDrawsAndCountsNothing) {
     Load(Walled({"342"}));
-    Keys("LRU");
-    EXPECT_EQ(Log(), "");
+    Keys("LRU LRU");
+    EXPECT_EQ(Log(), "p4@10,15 ");
     EXPECT_EQ(Moves(), 0);
 }
 
-TEST_F(GameTest, SquareRefusedByTheBallARingOrAWallDrawsAndCountsNothing) {
-    Load(Walled({"342"}));
-    Key(kKeySpace);
-    platform->calls.clear();
-    Keys("LRU");
-    EXPECT_EQ(Log(), "");
-    EXPECT_EQ(Moves(), 0);
-}
-
-TEST_F(GameTest, SquareStopsBeforeARing) {
-    Load(Unwinnable({"3", "4002"}));
+TEST_F(GameTest, SquareStopsBeforeARingTheBallOrAWall) {
+    Load(Unwinnable({"3", "", "4002"}));
     Keys(" R");
-    EXPECT_EQ(form->Board, BoardOf(Unwinnable({"3", "0042"})));
-}
-
-TEST_F(GameTest, SquareStopsBeforeTheBall) {
-    Load(Unwinnable({"3", "", "4"}));
-    Keys(" U");
-    EXPECT_EQ(SquareAt(), std::pair(3, 2));
-}
-
-TEST_F(GameTest, SquareSlidesUntilAWall) {
-    Load(Unwinnable({"3", "04"}));
-    Keys(" D");
-    EXPECT_EQ(SquareAt(), std::pair(6, 3));
+    EXPECT_EQ(form->Board, BoardOf(Unwinnable({"3", "", "0042"})));
+    Keys("LU");
+    EXPECT_EQ(form->Board, BoardOf(Unwinnable({"3", "4", "0002"})));
+    Key(kKeyDown);
+    EXPECT_EQ(form->Board, BoardOf(Unwinnable({"3", "", "0002", "", "4"})));
 }
 
 TEST_F(GameTest, BallStopsBeforeTheSquare) {
@@ -101,14 +86,6 @@ TEST_F(GameTest, APieceFacingATileOfItsOwnCodeCountsAMoveAndStays) {
     EXPECT_EQ(platform->Count(Call::Refresh), 2);
 }
 
-TEST_F(GameTest, ArrowsOfAMissingSquareDoNothing) {
-    Load(Walled({"30000000000002"}));
-    Key(kKeySpace);
-    platform->calls.clear();
-    Keys("LURD");
-    EXPECT_EQ(Log(), "");
-}
-
 TEST_F(GameTest, OtherKeysDoNothingWhileRingsRemain) {
     Load(Walled({"30000000000002"}));
     Keys("A\r\x1b");
@@ -122,24 +99,13 @@ TEST_F(GameTest, ASlideIsDrawnInOrder) {
     EXPECT_EQ(Log(), "p0@2,2 p3@2,2 r w p0@2,2 p3@2,3 r w ding p0@2,3 p0@2,3 p3@2,4 r w p3@2,4 f ");
 }
 
-TEST_F(GameTest, WithoutAnimationOrSoundASlideIsDrawnOnlyAtItsEnds) {
-    Load(Walled({"32010000000002"}));
-    platform->checked = {{Setting::Animation, false}, {Setting::Son, false}};
-    Key(kKeyRight);
-    EXPECT_EQ(Log(), "p0@2,2 p0@2,3 p3@2,4 f ");
-}
-
-TEST_F(GameTest, AnimXAndAnimYHoldTheCornerOfTheLastFrame) {
+// AnimX and AnimY hold the corner of the last frame; the load's painting left RowIndex and
+// ColIndex one past the last row and column.
+TEST_F(GameTest, AHorizontalSlideLeavesColIndexAndAnimXOnItsLastCell) {
     Load(Walled({"32010000000002"}));
     Key(kKeyRight);
     EXPECT_EQ(form->AnimX, 120);
     EXPECT_EQ(form->AnimY, 40);
-}
-
-// The load's painting leaves them one past the last row and column.
-TEST_F(GameTest, AHorizontalSlideLeavesColIndexOnTheColumnItStopsOn) {
-    Load(Walled({"32010000000002"}));
-    Key(kKeyRight);
     EXPECT_EQ(form->ColIndex, 4);
     EXPECT_EQ(form->RowIndex, 10);
 }
@@ -151,120 +117,78 @@ TEST_F(GameTest, AVerticalSlideLeavesRowIndexOnTheRowItStopsOn) {
     EXPECT_EQ(form->ColIndex, 17);
 }
 
-// Level 1 is won by the ball sliding right over its ring; so is level 2.
-const std::string kOneRing = Walled({"32000000000000", "00000000000004"});
-const std::string kLastRing = Walled({"30000000000002"});
+// Level 1 is won by the ball sliding right over its ring, without the animation (its frames'
+// pauses take time too); level 2 has no ring, and any key but a refused arrow would win it.
+class WinTest : public GameTest {
+protected:
+    void SetUp() override {
+        Load(Walled({"32000000000000", "00000000000004"}) + Walled({"3"}));
+        platform->checked[Setting::Animation] = false;
+    }
+    // The win box's text after the winning slide, made `ms` after a load `phase` ms into a second.
+    std::string WinAfter(int ms, int phase = 0) {
+        platform->wall += phase;
+        form->LoadLevel(1);
+        platform->now += ms;
+        Key(kKeyRight);
+        return platform->boxes.at(0).first;
+    }
+};
 
-TEST_F(GameTest, TheLastRingShowsTheMovesAndTheTimeInTheWinBox) {
-    Load(kOneRing + kLastRing);
-    platform->checked[Setting::Animation] = false;  // the frames' pauses take time too
-    platform->now += 3725'999;
-    Key(kKeyRight);
-    ASSERT_EQ(platform->boxes.size(), 1u);
-    EXPECT_EQ(platform->boxes[0].first, "Niveau 1 terminé !\r\nNombre de mouvements : 1\r\nTemps écoulé : 1h 2m 5s");
+TEST_F(WinTest, TheLastRingShowsTheMovesAndTheTimeInTheWinBox) {
+    EXPECT_EQ(WinAfter(3725'999), "Niveau 1 terminé !\r\nNombre de mouvements : 1\r\nTemps écoulé : 1h 2m 5s");
     EXPECT_EQ(platform->boxes[0].second, "Kelo...");
     EXPECT_EQ(form->MessageText, platform->boxes[0].first);
 }
 
-TEST_F(GameTest, TheWinningSlideIsDrawnAndCountedBeforeTheSoundAndTheBox) {
-    Load(kOneRing + kLastRing);
-    platform->checked[Setting::Animation] = false;
+TEST_F(WinTest, TheWinningSlideIsDrawnAndCountedBeforeTheSoundAndTheBox) {
     Key(kKeyRight);
     EXPECT_TRUE(Log().starts_with("p0@2,2 ding p0@2,3 p3@2,15 f end box ")) << Log();
 }
 
-TEST_F(GameTest, AWinLoadsTheNextLevel) {
-    Load(kOneRing + kLastRing);
+// Nothing drawn between the ends of the slide, no Ding, no End.wav: the box still shows.
+TEST_F(WinTest, WithoutAnimationOrSoundASlideIsDrawnOnlyAtItsEndsAndTheWinIsSilent) {
+    platform->checked[Setting::Son] = false;
     Key(kKeyRight);
-    EXPECT_EQ(form->Level, 2);
-    EXPECT_EQ(platform->caption, "Kelo - Niveau 2");
-    EXPECT_EQ(form->Board, BoardOf(kLastRing));
+    EXPECT_TRUE(Log().starts_with("p0@2,2 p0@2,3 p3@2,15 f box ")) << Log();
 }
 
-TEST_F(GameTest, AfterTheLargestLevelNumberComesLevelOne) {
-    Load(kOneRing + kLastRing);
-    form->Level = INT16_MAX;
-    Key(kKeyRight);
-    EXPECT_TRUE(platform->boxes.at(0).first.starts_with("Niveau 32767 terminé !")) << platform->boxes[0].first;
-    EXPECT_EQ(form->Level, 1);
+TEST_F(WinTest, SixTenthsOfASecondAcrossASecondBoundaryCountOneSecond) {
+    EXPECT_TRUE(WinAfter(600, 700).ends_with("Temps écoulé : 0h 0m 1s"));
 }
 
-TEST_F(GameTest, SixTenthsOfASecondAcrossASecondBoundaryCountOneSecond) {
-    Load(kOneRing + kLastRing);
-    platform->checked[Setting::Animation] = false;
-    platform->wall += 700;
-    form->LoadLevel(1);
-    platform->now += 600;
-    Key(kKeyRight);
-    EXPECT_TRUE(platform->boxes.at(0).first.ends_with("Temps écoulé : 0h 0m 1s")) << platform->boxes[0].first;
+TEST_F(WinTest, SixTenthsOfASecondWithinOneSecondCountNone) {
+    EXPECT_TRUE(WinAfter(600, 300).ends_with("Temps écoulé : 0h 0m 0s"));
 }
 
-TEST_F(GameTest, SixTenthsOfASecondWithinOneSecondCountNone) {
-    Load(kOneRing + kLastRing);
-    platform->checked[Setting::Animation] = false;
-    platform->wall += 300;
-    form->LoadLevel(1);
-    platform->now += 600;
-    Key(kKeyRight);
-    EXPECT_TRUE(platform->boxes.at(0).first.ends_with("Temps écoulé : 0h 0m 0s")) << platform->boxes[0].first;
+TEST_F(WinTest, AClockGoneBackCountsNoTime) {
+    EXPECT_TRUE(WinAfter(-60'000).ends_with("Temps écoulé : 0h 0m 0s"));
 }
 
-TEST_F(GameTest, AClockGoneBackCountsNoTime) {
-    Load(kOneRing + kLastRing);
-    platform->now = form->LoadTime - 60'000;
-    Key(kKeyRight);
-    EXPECT_TRUE(platform->boxes.at(0).first.ends_with("Temps écoulé : 0h 0m 0s")) << platform->boxes[0].first;
-}
-
-TEST_F(GameTest, TheTimeTheWinBoxStaysOpenIsNotCountedOnTheNextLevel) {
-    Load(kOneRing + kLastRing);
+TEST_F(WinTest, TheTimeTheWinBoxStaysOpenIsNotCountedOnTheNextLevel) {
     platform->onBox = [this] { platform->now += 100'000; };
     Key(kKeyRight);
     EXPECT_EQ(form->LoadTime, platform->now);
 }
 
-TEST_F(GameTest, WithoutSoundTheWinBoxStillShows) {
-    Load(kOneRing + kLastRing);
-    platform->checked[Setting::Son] = false;
+TEST_F(WinTest, ASlideThatWinsALevelLoadsTheNextAndDoesNotAlsoWinIt) {
     Key(kKeyRight);
-    EXPECT_EQ(platform->Count(Call::Sound), 0);
-    EXPECT_EQ(platform->boxes.size(), 1u);
-}
-
-const std::string kNoRing = Walled({"3"});
-
-TEST_F(GameTest, ALevelWithoutRingsIsWonByAnyOtherKey) {
-    Load(kNoRing + kNoRing + kNoRing);
-    Key('A');
     EXPECT_EQ(platform->boxes.size(), 1u);
     EXPECT_EQ(form->Level, 2);
+    EXPECT_EQ(platform->caption, "Kelo - Niveau 2");
 }
 
-TEST_F(GameTest, ALevelWithoutRingsIsNotWonByARefusedArrow) {
-    Load(kNoRing + kNoRing);
+// The first key that is not a refused arrow wins; a space wins one level, not the next one too.
+TEST_F(GameTest, ALevelWithoutRingsIsWonByAnyKeyButARefusedArrow) {
+    const std::string noRing = Walled({"3"});
+    Load(noRing + noRing + noRing);
     Key(kKeyLeft);
     EXPECT_EQ(platform->boxes.size(), 0u);
-}
-
-TEST_F(GameTest, ASpaceThatWinsALevelDoesNotAlsoWinTheNext) {
-    Load(kNoRing + kNoRing + kNoRing);
     Key(kKeySpace);
     EXPECT_EQ(platform->boxes.size(), 1u);
     EXPECT_EQ(form->Level, 2);
-}
-
-TEST_F(GameTest, ASlideThatWinsALevelDoesNotAlsoWinTheNext) {
-    Load(kOneRing + kNoRing + kNoRing);
-    Key(kKeyRight);
-    EXPECT_EQ(platform->boxes.size(), 1u);
-    EXPECT_EQ(form->Level, 2);
-}
-
-TEST_F(GameTest, APieceWithoutACellIsNeitherDrawnNorErased) {
-    Load(Walled({"", "2"}));
-    form->Display();
-    form->Erases();
-    EXPECT_EQ(Log(), "");
+    Key('A');
+    EXPECT_EQ(form->Level, 3);
 }
 
 TEST_F(GameTest, TheMoveCountStopsAtTheLargestNumber) {

@@ -8,9 +8,11 @@ WORK=$(mktemp -d /tmp/kelo-e2e.XXXXXX)
 GAME_DIR=$WORK/game GAME_PID="" XVFB_PID="" PULSE_PID="" WIN="" MENU=0 S=1
 # Polls of 50 ms before a wait gives up (slower runs raise it), and what goes in front of the game.
 POLLS=${POLLS:-100} LAUNCHER=${LAUNCHER:-}
-# Rows of levels: a wall all along, an empty row, and a level of two rings, the ball and the square.
+# Rows of levels: a wall all along, an empty row, and a level of two rings, the ball and the square;
+# LEVEL_B: the ball slides right over a ring, and a ring out of reach keeps the level going.
 W=1111111111111111 F=1000000000000001
 LEVEL_A=($W 1300000200000001 $F $F 1000000000000021 $F $F 1000000000000041 $W)
+LEVEL_B=($W 1302000000000001 $F $F 1000000200000001 $F $F 1000000000000041 $W)
 
 cleanup() {
   # The test's result is decided before this: nothing here may change it.
@@ -69,20 +71,20 @@ loudest() {
 
 start_x() { xvfb_start "$WORK" "${1:-}" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"; }
 
-# start_game KELO [LEVELS_FILE [SOUNDS_FOLDER]]: the program copied into GAME_DIR with those files,
-# started from another folder.
-start_game() {
+# install_game KELO [LEVELS_FILE [SOUNDS_FOLDER]]: the program copied into GAME_DIR with those
+# files; start_game: and started from another folder.
+install_game() {
   mkdir -p "$GAME_DIR" && cp -n "$1" "$GAME_DIR/kelo"
   [[ -z ${2:-} ]] || cp "$2" "$GAME_DIR/levels.txt"
   [[ -z ${3:-} ]] || cp "$3/Ding.wav" "$3/End.wav" "$GAME_DIR/"
-  launch "$GAME_DIR/kelo" "$WORK"
 }
+start_game() { install_game "$@" && launch "$GAME_DIR/kelo" "$WORK"; }
 
-# launch PROGRAM FOLDER: starts PROGRAM from FOLDER and waits for its window; MENU is then the
-# height of the menu bar above the client area of 415 pixels (times the scale S).
+# launch PROGRAM FOLDER [ARG...]: starts PROGRAM from FOLDER and waits for its window; MENU is then
+# the height of the menu bar above the client area of 415 pixels (times the scale S).
 launch() {
   # shellcheck disable=SC2086
-  (cd "$2" && exec setsid $LAUNCHER "$1" >"$WORK/game.log" 2>&1) &
+  (cd "$2" && exec setsid $LAUNCHER "$1" "${@:3}" >"$WORK/game.log" 2>&1) &
   GAME_PID=$!
   until_ok found '^Kelo - Niveau' || fail "no game window; X server: $(tail -n 5 "$WORK/xvfb.log")"
   WIN=$FOUND MENU=$(($(size | cut -dx -f2) - 415 * S))
@@ -95,6 +97,8 @@ found() {
   FOUND=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
   [[ -n $FOUND ]]
 }
+# peak_mib: the game's own peak memory (not a launcher's in front of it), in MiB.
+peak_mib() { awk '/VmHWM/ {print int($2 / 1024)}' "/proc/$(pgrep -s "$GAME_PID" -x kelo | head -n1)/status"; }
 stop_game() { kill -9 -- -"$GAME_PID" 2>/dev/null || true; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""; }
 size() { xdotool getwindowgeometry "$WIN" | awk '/Geometry/ {print $2}'; }
 focus() { xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN"; }

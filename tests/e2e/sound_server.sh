@@ -9,8 +9,7 @@
 source "$(dirname "$0")/lib.sh"
 session_dirs pulse
 # Levels 1 and 2: the ball slides right over a ring; level 2 keeps a ring out of reach.
-RING=($W 1302000000000001 $F $F 1000000200000001 $F $F 1000000000000041 $W)
-level_file "$WORK/levels.txt" "${RING[@]}" "${RING[@]}"
+level_file "$WORK/levels.txt" "${LEVEL_B[@]}" "${LEVEL_B[@]}"
 start_x
 PROBE=$3
 start_game "$1" "$WORK/levels.txt" "$2"

@@ -3,9 +3,8 @@
 # or mirrored. Usage: startup.sh KELO ASSETS.
 source "$(dirname "$0")/lib.sh"
 session_dirs pulse
-RING=($W 1302000000000001 $F $F 1000000200000001 $F $F 1000000000000041 $W)
-level_file "$WORK/levels.txt" "${RING[@]}"
-mkdir -p "$GAME_DIR" && cp "$1" "$WORK/levels.txt" "$2/Ding.wav" "$2/End.wav" "$GAME_DIR/"
+level_file "$WORK/levels.txt" "${LEVEL_B[@]}"
+install_game "$1" "$WORK/levels.txt" "$2"
 KELO=$GAME_DIR/kelo
 # no_display ERR STATUS: both languages in ERR, status 1.
 no_display() {
@@ -29,10 +28,7 @@ no_display "$WORK/err" "$status" || fail "no display: status $status, $(cat "$WO
 normal=""
 for args in "" "-qwindowgeometry 300x200+10+10 -reverse -style windows"; do
   # shellcheck disable=SC2086
-  (cd "$WORK" && exec setsid "$KELO" $args >"$WORK/game.log" 2>&1) &
-  GAME_PID=$!
-  until_ok found '^Kelo - Niveau' || fail "no window with '$args'"
-  WIN=$FOUND
+  launch "$KELO" "$WORK" $args
   place=$(xdotool getwindowgeometry "$WIN" | awk '/Position|Geometry/ {print $2}' | tr '\n' ' ')
   [[ -z $normal || $place == "$normal" ]] || fail "with '$args' the window is at $place, not $normal"
   normal=$place
@@ -43,8 +39,7 @@ done
 for env in QT_SCREEN_SCALE_FACTORS=50 QT_SCREEN_SCALE_FACTORS=inf QT_SCREEN_SCALE_FACTORS=0.0001 QT_FONT_DPI=99999; do
   LAUNCHER="env $env" launch "$KELO" "$WORK"
   [[ "$(size) " == "${normal#* }" ]] || fail "$env: window $(size), not ${normal#* }"
-  peak=$(awk '/VmHWM/ {print int($2 / 1024)}' "/proc/$(pgrep -s "$GAME_PID" -x kelo | head -n1)/status")
-  ((peak < 200)) || fail "$env: peak memory $peak MiB"
+  (($(peak_mib) < 200)) || fail "$env: peak memory $(peak_mib) MiB"
   stop_game
 done
 

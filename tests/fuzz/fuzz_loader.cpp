@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     form.LoadLevel(form.Level = static_cast<std::int16_t>(data[0] | data[1] << 8));
     std::string broken = platform.reads > 2 * 9 ? "more reads than a load and one fall-back" : kelo::test::BrokenInvariant(form, platform);
     for (int i = 0; i < 8 && broken.empty(); ++i) broken = kelo::test::PlayEvent(form, platform, pick);
-    if (!broken.empty()) std::fprintf(stderr, "%s\n", broken.c_str()), std::abort();
-    return 0;
+    if (broken.empty()) return 0;
+    std::fprintf(stderr, "%s\n", broken.c_str());
+    std::abort();
 }

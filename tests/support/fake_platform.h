@@ -22,7 +22,8 @@ struct Call {
         : kind(k), picture(p), x(px), y(py), text(std::move(t)), title(std::move(ti)), flags(f) {}
     Kind kind;
     int picture, x, y;
-    std::string text, title; int flags;
+    std::string text, title;
+    int flags;
 };
 
 // A recording platform whose level file is a real file in `folder`, or `memoryFile` when set.
@@ -80,7 +81,6 @@ public:
     int Count(Call::Kind kind) const {
         return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.kind == kind; }));
     }
-    int Indicator() const { return indicator; }
     // A blank screen, a closed memory file and no boxes, as if new (a fuzzer's input each).
     void Blank() {
         cells.fill(-1);

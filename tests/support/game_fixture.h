@@ -16,17 +16,6 @@ inline int KeyOf(char c) {
     return arrow < 4 ? kKeyLeft + static_cast<int>(arrow) : c;
 }
 
-// The keys that replay a solution: space before each move of the other piece than the last.
-template <class Moves> std::string KeysOf(const Moves& moves, int selected = kBallPiece) {
-    std::string keys;
-    for (const auto& m : moves) {
-        if (m.piece != selected) keys += ' ';
-        keys += "LURD"[static_cast<int>(m.direction)];
-        selected = m.piece;
-    }
-    return keys;
-}
-
 // A level of n rings (at most 13) in a row between the ball and the square: each level of a test
 // file is told by its rings.
 inline std::string Numbered(int n) {

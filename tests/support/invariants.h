@@ -22,7 +22,7 @@ inline std::string BrokenInvariant(const Form1& form, const FakePlatform& platfo
     if (rings != form.RingsLeft) return "RingsLeft is " + std::to_string(form.RingsLeft) + ", the board has " + std::to_string(rings);
     for (int piece : {kBallPiece, kSquarePiece})
         if (pieceTiles[CodeOfPiece(piece)] && !form.PieceOnBoard(piece)) return "piece " + std::to_string(piece) + " is not on its cell";
-    if ((form.Selected != kBallPiece && form.Selected != kSquarePiece) || platform.Indicator() != form.Selected + 2)
+    if ((form.Selected != kBallPiece && form.Selected != kSquarePiece) || platform.indicator != form.Selected + 2)
         return "the indicator does not show a selected piece";
     if (platform.strayPaints != 0) return "a picture was drawn off the cells or without a tile";
     if (form.Level < 1 || platform.caption != kTitlePrefix + std::to_string(form.Level))
