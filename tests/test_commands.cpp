@@ -50,17 +50,13 @@ protected:
     }
 };
 
-TEST_F(GoToTest, LoadsTheLevelAnswered) {
-    Answer("4");
-    EXPECT_EQ(form->Level, 4);
-    EXPECT_EQ(form->RingsLeft, 4);
-    EXPECT_EQ(form->MoveCount, 0);
-}
-
-TEST_F(GoToTest, AsksWithItsPromptAndTitle) {
+TEST_F(GoToTest, AsksWithItsPromptAndLoadsTheLevelAnswered) {
     Answer("4");
     EXPECT_EQ(platform->calls.at(0).text, "Aller au niveau :");
     EXPECT_EQ(platform->calls.at(0).title, "Kelo...");
+    EXPECT_EQ(form->Level, 4);
+    EXPECT_EQ(form->RingsLeft, 4);
+    EXPECT_EQ(form->MoveCount, 0);
 }
 
 TEST_F(GoToTest, ACancelledAnswerLeavesTheLevelAsItWas) {
