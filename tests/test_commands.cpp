@@ -88,11 +88,6 @@ TEST_F(CommandsTest, AgainPutsTheLevelBackAsItWasLoaded) {
     EXPECT_EQ(BallAt(), std::pair(2, 2));
 }
 
-TEST_F(CommandsTest, QuitEndsTheGame) {
-    Quitter_Click(*form);
-    EXPECT_EQ(platform->calls.back().kind, Call::End);
-}
-
 TEST_F(CommandsTest, HelpShowsTheRulesWithTheWindowsLineBreak) {
     Comment_Click(*form);
     ASSERT_EQ(platform->boxes.size(), 1u);
