@@ -1,10 +1,13 @@
 #include "ui/client_area.h"
 
+#include <QBackingStore>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWindow>
 #include <algorithm>
 #include <cstdlib>
 
@@ -164,10 +167,32 @@ QImage ClientArea::Picture(const QRect& rect) const {
 std::chrono::steady_clock::time_point ClientArea::Refresh() {
     // Only what was drawn since the last refresh: an animation frame is two neighbouring cells,
     // not the whole area with the frame's caption.
-    const auto start = std::chrono::steady_clock::now();
-    repaint(unshown_);
+    const QRect rect = unshown_;
     unshown_ = QRect();
+    // The server's reading of what the window last sent there (after a key, the repaints of the
+    // event loop) is waited for before the frame's repaint begins, and the frame's own after it.
+    AwaitServer(rect);
+    const auto start = std::chrono::steady_clock::now();
+    repaint(rect);
+    AwaitServer(rect);
     return start;
+}
+
+void ClientArea::AwaitServer(const QRect& rect) {
+    // Under X11 the server reads the window's pixels from memory that it shares with us, and Qt
+    // waits for it to have read them before it paints over them: a round trip to the server, and
+    // as long as the server takes to answer. Left to Qt, it falls between the end of a pause and
+    // the frame that the pause times; taken here, as a frame is sent, it comes out of the pause.
+    // Qt's own wait is what runs: beginPaint waits, and nothing is painted.
+    static const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (!x11 || rect.isEmpty() || !isVisible()) return;
+    // beginPaint clears the pixels of a window that has an alpha channel; the game's has none.
+    const QWindow* handle = window()->windowHandle();
+    QBackingStore* store = backingStore();
+    if (!handle || handle->format().hasAlpha() || !store) return;
+    const QRegion region(QRect(mapTo(window(), rect.topLeft()), rect.size()));
+    store->beginPaint(region);
+    store->endPaint();
 }
 
 void ClientArea::SetFrameCaption(const QString& text) {

@@ -59,6 +59,8 @@ private:
         QRgb colour = 0;
     };
     void Add(Drawing drawing);
+    // Waits until the display server has taken what was last sent of `rect` to the screen.
+    void AwaitServer(const QRect& rect);
     void Draw(QPainter& painter, const QRect& rect) const;
 
     std::vector<Drawing> drawings_;
