@@ -429,6 +429,8 @@ public:
         : p_(p), g_(g), base_(Judge(g, walk)), shapes_(WallShapes(p.board)) {
         whole_.maxStates = o.maxStates;
         whole_.cancel = o.cancel;
+        // A level without a wall or two is much the same size.
+        whole_.expectedStates = g.nodes.size() + g.nodes.size() / 8;
         part_ = whole_;
         if (sideBySide && o.maxStates > 1) part_.maxStates = o.maxStates / 2;
         for (int r = 2; r < kRows; ++r) {

@@ -467,7 +467,14 @@ public:
     StateGraph Run() {
         // The rays are traced as the slides meet them, from nothing, as in the search's own Run.
         search_.ForgetRays();
-        Grow();
+        // Room for the states expected at once: no table grown again and again, no list copied.
+        const std::size_t expected = std::min(search_.options_.expectedStates, search_.options_.maxStates);
+        states_.reserve(expected);
+        graph_.nodes.reserve(expected);
+        graph_.first.reserve(expected + 1);
+        graph_.edges.reserve(expected * 8);
+        do Grow();
+        while ((expected + kStates * 8) * 2 >= table_.size());
         Intern(search_.start_, Slot(search_.start_));
         struct Candidate {
             State state;
@@ -477,7 +484,6 @@ public:
             std::size_t slot;
         };
         // As in the search: the slides of a batch of states first, their slots fetched ahead.
-        constexpr std::size_t kStates = 16;
         std::array<Candidate, kStates * 8> candidates;
         std::array<std::size_t, kStates + 1> begin{};
         for (std::size_t next = 0; next < states_.size();) {
@@ -525,6 +531,8 @@ public:
     }
 
 private:
+    static constexpr std::size_t kStates = 16;  // a batch
+
     // What stopped a piece that ended next to `beyond` (-1: off the board) in the state after its slide.
     Stop StopAt(const State& after, int piece, int beyond) const {
         if (beyond < 0) return Stop::Edge;

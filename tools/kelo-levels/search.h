@@ -31,6 +31,8 @@ struct SolveOptions {
     // A level of more than 48 rings has wider states: its search stops where this many states of
     // a narrower level would fill the same memory, SearchBytes(maxStates).
     std::size_t maxStates = 4'000'000;
+    // The states an exploration expects, room made for them at once (the graph is the same).
+    std::size_t expectedStates = 0;
     // Set by another thread to stop an exploration early (it then ends incomplete and cancelled).
     const std::atomic<bool>* cancel = nullptr;
 };
