@@ -450,7 +450,9 @@ public:
 
     void Finish(Analysis& a) {
         for (std::size_t t = 0; t < tried_.size(); ++t) {
-            if (!idle_[t] && part_.maxStates != whole_.maxStates) idle_[t] = IdleWithout(p_, g_, base_, tried_[t], whole_);
+            const bool cancelled = whole_.cancel && whole_.cancel->load(std::memory_order_relaxed);
+            if (!idle_[t] && part_.maxStates != whole_.maxStates && !cancelled)
+                idle_[t] = IdleWithout(p_, g_, base_, tried_[t], whole_);
             a.reachedLimit |= !idle_[t];
             if (t < walls_ && idle_[t].value_or(false)) a.idleWalls.push_back(tried_[t][0]);
         }
