@@ -171,7 +171,9 @@ public:
         if (chain.toWin[0] > moves) return 0;
         const std::size_t n = chain.toWin.size();
         std::vector<double> mass(n, 0), next(n, 0);
-        // Each state once at most in a move's list, in the order it first gets mass.
+        // Each state once at most in a move's list, in the order it first gets mass: a share is
+        // never 0, as a state has 8 slides at most and 8 to the power of the moves fits a double.
+        static_assert(3 * kLookGameMoves < 1074);
         std::vector<std::uint32_t> live(n), nextLive(n);
         std::size_t liveCount = 1;
         mass[0] = 1;
