@@ -60,13 +60,42 @@ void PlayRandomly(const StateGraph& g, const AnalyseOptions& o, Analysis& a) {
     }
 }
 
+// The fewest slides from each of the `first.size() - 1` states to a goal, found backwards from
+// `goals`, whose own counts `toGoal` already holds (-1 elsewhere, and where no goal can be
+// reached), along the slides first[v] to first[v + 1] - 1 reversed; target(e) is a slide's state,
+// or kNoState for one not to follow.
+constexpr std::uint32_t kNoState = UINT32_MAX;
+template <class Target>
+void SlidesBack(const std::vector<std::uint32_t>& first, Target target, std::vector<std::uint32_t> goals,
+                std::vector<int>& toGoal) {
+    const std::size_t n = first.size() - 1;
+    std::vector<std::uint32_t> intoFirst(n + 1, 0);
+    for (std::uint32_t e = 0; e < first[n]; ++e) {
+        if (target(e) != kNoState) ++intoFirst[target(e) + 1];
+    }
+    for (std::size_t v = 0; v < n; ++v) intoFirst[v + 1] += intoFirst[v];
+    std::vector<std::uint32_t> into(intoFirst[n]), fill(intoFirst.begin(), intoFirst.end() - 1);
+    for (std::uint32_t v = 0; v < n; ++v) {
+        for (std::uint32_t e = first[v]; e < first[v + 1]; ++e) {
+            if (target(e) != kNoState) into[fill[target(e)]++] = v;
+        }
+    }
+    for (std::size_t k = 0; k < goals.size(); ++k) {
+        const std::uint32_t v = goals[k];
+        for (std::uint32_t i = intoFirst[v]; i < intoFirst[v + 1]; ++i) {
+            if (toGoal[into[i]] >= 0) continue;
+            toGoal[into[i]] = toGoal[v] + 1;
+            goals.push_back(into[i]);
+        }
+    }
+}
+
 // The breadth-first figures of a state graph: each state's depth (-1: never reached) in the
-// order met, the slides into each state, the states that can still be won and how far each is
+// order met, the states that can still be won and how far each is
 // from a win, the par (-1: unsolvable) and the number of shortest solutions.
 struct Walk {
     std::vector<int> depth;
     std::vector<std::uint32_t> order;
-    std::vector<std::uint32_t> intoFirst, into;  // the slides into v come from into[intoFirst[v]] to into[intoFirst[v + 1] - 1]
     std::vector<char> alive;
     std::vector<int> toWin;  // -1: dead
     int best = -1;
@@ -87,31 +116,16 @@ struct Walk {
                 }
             }
         }
-        intoFirst.assign(n + 1, 0);
-        into.resize(g.edges.size());
-        for (const auto& e : g.edges) ++intoFirst[e.to + 1];
-        for (std::size_t v = 0; v < n; ++v) intoFirst[v + 1] += intoFirst[v];
-        std::vector<std::uint32_t> fill(intoFirst.begin(), intoFirst.end() - 1);
-        for (std::uint32_t v = 0; v < n; ++v) {
-            for (std::uint32_t e = g.first[v]; e < g.first[v + 1]; ++e) into[fill[g.edges[e].to]++] = v;
-        }
         // Backwards from the won states.
         toWin.assign(n, -1);
-        std::vector<std::uint32_t> back;
+        std::vector<std::uint32_t> won;
         for (std::uint32_t v = 0; v < n; ++v) {
             if (g.nodes[v].ringsLeft != 0) continue;
             toWin[v] = 0;
-            back.push_back(v);
+            won.push_back(v);
             if (best < 0 || depth[v] < best) best = depth[v];
         }
-        for (std::size_t k = 0; k < back.size(); ++k) {
-            const std::uint32_t v = back[k];
-            for (std::uint32_t i = intoFirst[v]; i < intoFirst[v + 1]; ++i) {
-                if (toWin[into[i]] >= 0) continue;
-                toWin[into[i]] = toWin[v] + 1;
-                back.push_back(into[i]);
-            }
-        }
+        SlidesBack(g.first, [&](std::uint32_t e) { return g.edges[e].to; }, std::move(won), toWin);
         alive.resize(n);
         for (std::size_t v = 0; v < n; ++v) alive[v] = toWin[v] >= 0;
         if (best < 0) return;
@@ -168,7 +182,7 @@ public:
     // cannot either, so the rest is summed in the same order as in the whole play, to the same bits.
     double WinRate(int moves, double enough, const std::atomic<bool>* cancel) {
         const Chain chain = ChainOfPlay();
-        if (chain.toWin[0] > moves) return 0;
+        if (chain.toWin[0] < 0 || chain.toWin[0] > moves) return 0;
         const std::size_t n = chain.toWin.size();
         std::vector<double> mass(n, 0), next(n, 0);
         // Each state once at most in a move's list, in the order it first gets mass: a share is
@@ -238,12 +252,12 @@ private:
     // Its play over the states it can reach, numbered in the order met from the start (0), in
     // arrays as dense as the states: its games visit them a few hundred times over.
     struct Chain {
-        static constexpr std::uint32_t kWon = UINT32_MAX;
+        static constexpr std::uint32_t kWon = kNoState;
         std::vector<std::uint32_t> first;   // state i's choices that can still win: to[first[i]] to to[first[i + 1] - 1]
         std::vector<std::uint32_t> to;      // in the order of its slides; kWon: a won state
         std::vector<std::uint8_t> choices;  // the choices it draws from, those that cannot win too
-        std::vector<int> toWin;             // the fewest slides of its choices to a win; INT_MAX: none
-        int farthest = 0;                   // the most of those that is not INT_MAX
+        std::vector<int> toWin;             // the fewest slides of its choices to a win; -1: none
+        int farthest = 0;                   // the most of those
     };
 
     Chain ChainOfPlay() {
@@ -271,8 +285,18 @@ private:
                 chain.to.push_back(g_.nodes[choices_[c]].ringsLeft == 0 ? Chain::kWon : number[choices_[c]]);
         }
         chain.first.push_back(static_cast<std::uint32_t>(chain.to.size()));
-        chain.toWin = SlidesToWin(chain);
-        for (const int t : chain.toWin) chain.farthest = t == INT_MAX ? chain.farthest : std::max(chain.farthest, t);
+        // Backwards from the states one slide from a win.
+        chain.toWin.assign(r, -1);
+        std::vector<std::uint32_t> oneFromWin;
+        for (std::uint32_t v = 0; v < r; ++v) {
+            if (std::find(chain.to.begin() + chain.first[v], chain.to.begin() + chain.first[v + 1], Chain::kWon) ==
+                chain.to.begin() + chain.first[v + 1])
+                continue;
+            chain.toWin[v] = 1;
+            oneFromWin.push_back(v);
+        }
+        SlidesBack(chain.first, [&](std::uint32_t c) { return chain.to[c]; }, std::move(oneFromWin), chain.toWin);
+        for (const int t : chain.toWin) chain.farthest = std::max(chain.farthest, t);
         // The choices that cannot win are never followed: only their count stays.
         std::size_t kept = 0;
         for (std::size_t i = 0; i < r; ++i) {
@@ -280,45 +304,12 @@ private:
             chain.first[i] = static_cast<std::uint32_t>(kept);
             for (std::uint32_t c = begin; c < chain.first[i + 1]; ++c) {
                 const std::uint32_t to = chain.to[c];
-                if (to == Chain::kWon || chain.toWin[to] != INT_MAX) chain.to[kept++] = to;
+                if (to == Chain::kWon || chain.toWin[to] >= 0) chain.to[kept++] = to;
             }
         }
         chain.first[r] = static_cast<std::uint32_t>(kept);
         chain.to.resize(kept);
         return chain;
-    }
-
-    // Backwards from the states one slide from a win, along the chain's slides reversed.
-    static std::vector<int> SlidesToWin(const Chain& chain) {
-        const std::size_t r = chain.choices.size();
-        std::vector<int> toWin(r, INT_MAX);
-        std::vector<std::uint32_t> back, intoFirst(r + 1, 0);
-        for (std::uint32_t v = 0; v < r; ++v) {
-            for (std::uint32_t c = chain.first[v]; c < chain.first[v + 1]; ++c) {
-                if (chain.to[c] != Chain::kWon) {
-                    ++intoFirst[chain.to[c] + 1];
-                } else if (toWin[v] != 1) {
-                    toWin[v] = 1;
-                    back.push_back(v);
-                }
-            }
-        }
-        for (std::size_t v = 0; v < r; ++v) intoFirst[v + 1] += intoFirst[v];
-        std::vector<std::uint32_t> into(intoFirst[r]), fill(intoFirst.begin(), intoFirst.end() - 1);
-        for (std::uint32_t v = 0; v < r; ++v) {
-            for (std::uint32_t c = chain.first[v]; c < chain.first[v + 1]; ++c) {
-                if (chain.to[c] != Chain::kWon) into[fill[chain.to[c]]++] = v;
-            }
-        }
-        for (std::size_t k = 0; k < back.size(); ++k) {
-            const std::uint32_t v = back[k];
-            for (std::uint32_t i = intoFirst[v]; i < intoFirst[v + 1]; ++i) {
-                if (toWin[into[i]] != INT_MAX) continue;
-                toWin[into[i]] = toWin[v] + 1;
-                back.push_back(into[i]);
-            }
-        }
-        return toWin;
     }
 
     // The slides it may take from v, as a range of choices_.
