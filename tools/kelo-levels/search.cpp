@@ -314,7 +314,7 @@ private:
             after.ClearRing(ring.ring);
         }
         if (reach == 0) return false;
-        const int at = ray.cells[static_cast<std::size_t>(reach - 1)].cell;
+        const int at = ray.cells[static_cast<std::size_t>(reach - 1)];
         if (piece == kBallPiece) {
             after.SetBall(static_cast<std::uint8_t>(at));
         } else {
@@ -324,11 +324,7 @@ private:
     }
 
     // From each cell in each direction, the cells up to the first that never opens (a wall, a
-    // fixed piece tile or the edge), with their ring numbers.
-    struct RayCell {
-        std::uint8_t cell;
-        std::int16_t ring;
-    };
+    // fixed piece tile or the edge), and the rings among them.
     struct RayRing {
         std::uint8_t at;  // its place along the ray
         std::int16_t ring;
@@ -336,7 +332,7 @@ private:
     struct Ray {
         std::uint8_t length;
         std::uint8_t ringCount;
-        std::array<RayCell, kCols> cells;  // only the first `length` are set
+        std::array<std::uint8_t, kCols> cells;  // only the first `length` are set
         std::array<RayRing, kCols> rings;  // the ray's ring cells in its order; the first `ringCount`
     };
     // How many cells of the ray from `from` lie before `cell` (all of them when it is not on the ray).
@@ -365,7 +361,7 @@ private:
         for (int k = 1; k < path.count; ++k) {
             const std::int16_t ring = ringIndex_[path.cells[k]];
             if (ring >= 0) ray.rings[ray.ringCount++] = {ray.length, ring};
-            ray.cells[ray.length++] = {path.cells[k], ring};
+            ray.cells[ray.length++] = path.cells[k];
         }
         return ray;
     }
