@@ -101,6 +101,10 @@ void KeepScaleHonourable() {
 void PrepareProcess() {
     std::signal(SIGXFSZ, SIG_IGN);
     KeepScaleHonourable();
+    // The only text typed is the go-to box's number, which needs no compose sequence: Qt's
+    // default input method reads the locale's whole compose table (0.5 MB) at the box's first key.
+    // A desktop that names an input method keeps it.
+    if (!qEnvironmentVariableIsSet("QT_IM_MODULE")) qputenv("QT_IM_MODULE", "none");
 }
 
 std::unique_ptr<QApplication> StartApplication(const char* programName) {

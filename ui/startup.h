@@ -13,8 +13,8 @@ inline constexpr char kCannotShow[] =
     "Kelo n'a pas pu afficher sa fenêtre.\nKelo could not show its window.\n";
 
 // Before Qt starts: SIGXFSZ ignored, so that a limit on file sizes makes a write fail (the sound
-// library's shared memory) rather than end the game; and the variables through which Qt scales
-// the window kept within what it can honour.
+// library's shared memory) rather than end the game; the variables through which Qt scales the
+// window kept within what it can honour; and no input method unless the desktop names one.
 void PrepareProcess();
 
 // Before the application is made, since Qt reads them then: a scale factor in QT_SCALE_FACTOR or
