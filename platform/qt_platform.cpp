@@ -23,14 +23,17 @@ QString ForDisplay(const std::string& text) {
     return s;
 }
 
-// Qt's own texts, such as the standard buttons, in French whatever the user's language. Only the
-// boxes show them, so they are read when the first box opens rather than at launch.
-void LoadQtFrenchOnce() {
+// Qt's own texts, such as the standard buttons, in French whatever the user's language. The game's
+// boxes show them, so they are read when the first box opens rather than at launch, from the part
+// of Qt's catalogue that those boxes can show, built in.
+void LoadQtFrenchOnce(bool whole) {
     static bool tried = false;
     if (tried) return;
     tried = true;
     auto* translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    const bool loaded = whole ? translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+                              : translator->load(QStringLiteral(":/translations/qtbase_fr.qm"));
+    if (loaded) {
         QCoreApplication::installTranslator(translator);
     } else {
         delete translator;

@@ -67,8 +67,9 @@ private:
     QMetaObject::Connection eventsRan_;
 };
 
-// Loads Qt's French texts once; every box calls it before it is made.
-void LoadQtFrenchOnce();
+// Loads Qt's French texts once; every box calls it before it is made. `whole` takes Qt's whole
+// catalogue, for boxes beyond the game's (the level editor's file dialogs).
+void LoadQtFrenchOnce(bool whole = false);
 
 // Message texts carry CR LF; Qt's labels break lines on LF alone.
 QString ForDisplay(const std::string& text);

@@ -9,6 +9,8 @@ packages=(
   # The level tool's contact sheet, written a band at a time.
   libpng-dev
   qt6-qpa-plugins qt6-translations-l10n
+  # Qt's French texts for its boxes are cut from its catalogue at build time.
+  qt6-l10n-tools
   libcanberra0 libcanberra-pulse libcanberra-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev

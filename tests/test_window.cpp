@@ -7,11 +7,14 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
+#include <memory>
 
 #include "commands/menu.h"
 #include "support/levels_util.h"
@@ -144,13 +147,20 @@ TEST_F(WindowTest, TheMenuBarSpeaksFrenchAndOpensItsBoxes) {
     EXPECT_TRUE(window.platform().Checked(Setting::Son));
 
     QStringList labels;
+    QStringList editMenu;
     WithBox([&] { window.action("Aller")->trigger(); }, [&](QDialog* d) {
         for (QAbstractButton* b : d->findChild<QDialogButtonBox*>()->buttons()) labels << b->text().remove('&');
+        const std::unique_ptr<QMenu> menu(d->findChild<QLineEdit*>()->createStandardContextMenu());
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) editMenu << a->text().section('\t', 0, 0);
         qobject_cast<QInputDialog*>(d)->setTextValue("2");
         d->accept();
     });
     labels.sort();
     EXPECT_EQ(labels, (QStringList{"Annuler", "OK"})) << qPrintable(qEnvironmentVariable("LANG"));
+    // The line edit's menu and the names of its keys come from the same built-in texts.
+    EXPECT_EQ(editMenu.join('|').toStdString(), "&Annuler|&Rétablir|Co&uper|Cop&ier|Co&ller|Supprimer|Tout sélectionner");
+    EXPECT_EQ(QKeySequence("Ctrl+Shift+Z").toString(QKeySequence::NativeText).toStdString(), "Ctrl+Maj+Z");
     EXPECT_EQ(window.windowTitle(), "Kelo - Niveau 2");
     for (const char* name : {"Comment", "Apropos"}) {
         const QString shown = WithBox([&] { window.action(name)->trigger(); });

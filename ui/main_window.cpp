@@ -3,11 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLibraryInfo>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
-#include <QTranslator>
 #include <cmath>
 
 #include "commands/menu.h"
@@ -110,15 +108,6 @@ void MainWindow::Launch() {
     show();
     area_->setFocus(Qt::OtherFocusReason);
     activateWindow();
-}
-
-void LoadQtFrench(QCoreApplication& app) {
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(translator);
-    } else {
-        delete translator;
-    }
 }
 
 }  // namespace kelo

@@ -43,8 +43,4 @@ private:
     std::map<std::string, QAction*> actions_;
 };
 
-// Qt's own texts, such as the standard buttons, in French whatever the user's language (the
-// level editor's; the game loads them with its first box).
-void LoadQtFrench(QCoreApplication& app);
-
 }  // namespace kelo

@@ -11,7 +11,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(KELO_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(KELO_EDITOR_APP_ID));
     // The file dialogs and boxes may open at any moment: Qt's French texts from the start.
-    kelo::LoadQtFrenchOnce();
+    kelo::LoadQtFrenchOnce(true);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Éditeur de niveaux de Kelo"));
     parser.addHelpOption();
