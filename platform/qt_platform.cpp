@@ -13,6 +13,7 @@
 #include <QTranslator>
 #include <QWidget>
 #include <chrono>
+#include <malloc.h>
 #include <thread>
 
 namespace kelo {
@@ -80,14 +81,25 @@ void QtPlatform::PlaySound(const std::string& path, int flags) {
     if (!sound_.Play(path) && flags == kSoundAsync) QApplication::beep();
 }
 
-void QtPlatform::MsgBox(const std::string& text, const std::string& title) {
+namespace {
+
+// A box is the moment the game's memory is at its highest: the heap's free pages go back to the
+// system first, rather than stay resident under the box.
+void BeforeBox() {
+    ::malloc_trim(0);
     LoadQtFrenchOnce();
+}
+
+}  // namespace
+
+void QtPlatform::MsgBox(const std::string& text, const std::string& title) {
+    BeforeBox();
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), ForDisplay(text), QMessageBox::Ok, &window_);
     box.exec();
 }
 
 std::string QtPlatform::InputBox(const std::string& prompt, const std::string& title) {
-    LoadQtFrenchOnce();
+    BeforeBox();
     QInputDialog dialog(&window_);
     dialog.setWindowTitle(QString::fromStdString(title));
     dialog.setLabelText(QString::fromStdString(prompt));
