@@ -73,7 +73,13 @@ protected:
 TEST_F(WindowTest, OpensOnLevelOneAtItsSizeWithItsIcon) {
     EXPECT_EQ(window.windowTitle(), "Kelo - Niveau 1");
     EXPECT_EQ(window.size(), QSize(640, window.menuBar()->height() + 415));
-    EXPECT_FALSE(window.windowIcon().isNull());
+    const QString assets = QStringLiteral(KELO_SOURCE_DIR "/assets/");
+    EXPECT_EQ(window.windowIcon().pixmap(32).toImage(),
+              QImage(assets + "kelo-32.png").convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    // The built-in pictures are the asset files' pixels.
+    const auto tiles = TileImages();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(tiles[i], QImage(assets + QStringLiteral("tile%1.bmp").arg(i)).convertToFormat(QImage::Format_RGB32)) << i;
 }
 
 // Down, left, up against the ball's column, right; the selected piece shows beside the board.

@@ -1,24 +1,26 @@
 #include "ui/tiles.h"
 
-#include <QString>
-
-static void InitKeloResources() { Q_INIT_RESOURCE(kelo_assets); }
+#include <QPixmap>
 
 namespace kelo {
 
+namespace {
+
+// The image reads the built-in pixels where they are: no file to decode, nothing copied.
+QImage Wrap(const Pixels& pixels, QImage::Format format) {
+    return QImage(reinterpret_cast<const uchar*>(pixels.data), pixels.width, pixels.height, pixels.width * 4, format);
+}
+
+}  // namespace
+
 std::array<QImage, 5> TileImages() {
-    InitKeloResources();
-    std::array<QImage, 5> tiles;
-    for (int i = 0; i < 5; ++i) {
-        tiles[i] = QImage(QStringLiteral(":/assets/tile%1.bmp").arg(i)).convertToFormat(QImage::Format_RGB32);
-    }
-    return tiles;
+    return {Wrap(kTile0, QImage::Format_RGB32), Wrap(kTile1, QImage::Format_RGB32), Wrap(kTile2, QImage::Format_RGB32),
+            Wrap(kTile3, QImage::Format_RGB32), Wrap(kTile4, QImage::Format_RGB32)};
 }
 
 QIcon WindowIcon() {
-    InitKeloResources();
     // The 32-pixel launcher icon is the window icon: 24-bit colour, each pixel opaque or clear.
-    return QIcon(QStringLiteral(":/assets/kelo-32.png"));
+    return QIcon(QPixmap::fromImage(Wrap(kIcon32, QImage::Format_ARGB32_Premultiplied)));
 }
 
 }  // namespace kelo
