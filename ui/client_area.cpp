@@ -1,6 +1,7 @@
 #include "ui/client_area.h"
 
 #include <QBackingStore>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -61,15 +62,14 @@ protected:
 
 QFont FrameFont(const QFont& base) {
     const QString longest = QString::fromStdString(kMoveCaption + "32767");
-    QFont font = base;
     // The group box draws its title with a few pixels of margin on either side.
     const int room = kFrameRect.width() - 14;
-    // Each size tried costs a font load at launch: start from the size that the width at 13
-    // pixels points to, and step down from there only while the text is still too wide.
-    font.setPixelSize(13);
-    const int wide = QFontMetrics(font).horizontalAdvance(longest);
-    if (wide <= room) return font;
-    for (int pixels = std::clamp(13 * room / wide, 7, 12);; --pixels) {
+    // Each size tried costs a font load at launch (fontconfig's matching, the face's set-up): the
+    // size to start from is read off the window's own font, which is loaded already, and steps down
+    // from there only while the text is still too wide.
+    const int wide = QFontMetrics(base).horizontalAdvance(longest);
+    QFont font = base;
+    for (int pixels = wide > 0 ? std::clamp(QFontInfo(base).pixelSize() * room / wide, 7, 13) : 13;; --pixels) {
         font.setPixelSize(pixels);
         if (pixels == 7 || QFontMetrics(font).horizontalAdvance(longest) <= room) return font;
     }
