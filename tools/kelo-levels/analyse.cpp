@@ -1,5 +1,7 @@
 #include "tools/kelo-levels/analyse.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -830,6 +832,8 @@ std::vector<Analysis> AnalyseLevels(std::string_view file, const std::vector<int
         const auto puzzle = LevelPuzzle(file, chosen[k]);
         if (puzzle) {
             results[k] = Analyse(*puzzle, o);
+            // What this level's analysis kept for its own reuse, every thread's, is not the next one's.
+            ::malloc_trim(0);
         } else {
             results[k].status = Analysis::Status::NotLoadable;
             results[k].verdict = "not loadable";

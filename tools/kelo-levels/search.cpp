@@ -469,8 +469,7 @@ public:
         graph_.nodes.reserve(expected);
         graph_.first.reserve(expected + 1);
         graph_.edges.reserve(expected * 8);
-        do Grow();
-        while ((expected + kStates * 8) * 2 >= table_.size());
+        table_ = ZeroedTable<Entry>(TableSlots(expected));
         Intern(search_.start_, Slot(search_.start_));
         struct Candidate {
             State state;
@@ -560,7 +559,7 @@ private:
     }
 
     void Grow() {
-        std::vector<Entry> table(table_.empty() ? 1024 : table_.size() * 2);
+        ZeroedTable<Entry> table(table_.empty() ? 1024 : table_.size() * 2);
         const std::size_t mask = table.size() - 1;
         for (std::size_t n = 0; n < states_.size(); ++n) {
             std::size_t i = states_[n].Hash() & mask;
@@ -573,7 +572,7 @@ private:
     Search<State> search_;
     StateGraph graph_;
     std::vector<State> states_;
-    std::vector<Entry> table_;
+    ZeroedTable<Entry> table_;
 };
 
 }  // namespace
