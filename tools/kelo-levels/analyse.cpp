@@ -190,7 +190,8 @@ public:
         // Each state once at most in a move's list, in the order it first gets mass: a share is
         // never 0, as a state has 8 slides at most and 8 to the power of the moves fits a double.
         static_assert(3 * kLookGameMoves < 1074);
-        std::vector<std::uint32_t> live(n), nextLive(n);
+        // One more than the states: a state is written past the list's end before it is known to be new.
+        std::vector<std::uint32_t> live(n + 1), nextLive(n + 1);
         std::size_t liveCount = 1;
         mass[0] = 1;
         double won = 0;
@@ -206,16 +207,20 @@ public:
                 const double p = mass[v];
                 mass[v] = 0;
                 const double share = p / static_cast<double>(chain.choices[v]);
+                for (int w = 0; w < chain.wins[v]; ++w) won += share;
+                // Most of the time goes here: no branch on whether a state is new to the list, and
+                // the mass that may still win summed once a state rather than once a slide.
+                int kept = 0;
                 for (std::uint32_t c = chain.first[v]; c < chain.first[v + 1]; ++c) {
                     const std::uint32_t to = chain.to[c];
-                    if (to == Chain::kWon) {
-                        won += share;
-                    } else if (farthest == INT_MAX || chain.toWin[to] <= farthest) {
-                        if (next[to] == 0) nextLive[nextCount++] = to;
-                        next[to] += share;
-                        hopeful += share;
-                    }
+                    if (farthest != INT_MAX && chain.toWin[to] > farthest) continue;
+                    double& x = next[to];
+                    nextLive[nextCount] = to;
+                    nextCount += x == 0;
+                    x += share;
+                    ++kept;
                 }
+                hopeful += share * kept;
             }
             liveCount = nextCount;
             std::swap(mass, next);
@@ -256,7 +261,8 @@ private:
     struct Chain {
         static constexpr std::uint32_t kWon = kNoState;
         std::vector<std::uint32_t> first;   // state i's choices that can still win: to[first[i]] to to[first[i + 1] - 1]
-        std::vector<std::uint32_t> to;      // in the order of its slides; kWon: a won state
+        std::vector<std::uint32_t> to;      // in the order of its slides; kWon (a won state) until counted in wins
+        std::vector<std::uint8_t> wins;     // state i's choices that win
         std::vector<std::uint8_t> choices;  // the choices it draws from, those that cannot win too
         std::vector<int> toWin;             // the fewest slides of its choices to a win; -1: none
         int farthest = 0;                   // the most of those
@@ -299,14 +305,17 @@ private:
         }
         SlidesBack(chain.first, [&](std::uint32_t c) { return chain.to[c]; }, std::move(oneFromWin), chain.toWin);
         for (const int t : chain.toWin) chain.farthest = std::max(chain.farthest, t);
-        // The choices that cannot win are never followed: only their count stays.
+        // Only the choices that may still win are followed: of those that cannot, only the count
+        // in choices stays; of those that win, only their own count.
         std::size_t kept = 0;
+        chain.wins.assign(r, 0);
         for (std::size_t i = 0; i < r; ++i) {
             const std::uint32_t begin = chain.first[i];
             chain.first[i] = static_cast<std::uint32_t>(kept);
             for (std::uint32_t c = begin; c < chain.first[i + 1]; ++c) {
                 const std::uint32_t to = chain.to[c];
-                if (to == Chain::kWon || chain.toWin[to] >= 0) chain.to[kept++] = to;
+                if (to == Chain::kWon) ++chain.wins[i];
+                else if (chain.toWin[to] >= 0) chain.to[kept++] = to;
             }
         }
         chain.first[r] = static_cast<std::uint32_t>(kept);
