@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake make pkg-config git
   qt6-base-dev libgl-dev
+  # Qt reads its fonts through fontconfig; the game starts that reading ahead of Qt.
+  libfontconfig-dev
   # The level tool's contact sheet, written a band at a time.
   libpng-dev
   qt6-qpa-plugins qt6-translations-l10n

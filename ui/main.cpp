@@ -12,8 +12,10 @@
 
 int main(int argc, char* argv[]) {
     kelo::PrepareProcess();
+    kelo::FontConfigurationReader fonts;
     const auto app = kelo::StartApplication(argc > 0 ? argv[0] : nullptr);
     kelo::SetUpApplication(*app);
+    fonts.Join();
     kelo::MainWindow window;
     window.Launch();
     kelo::WatchShowing(window);

@@ -1,7 +1,9 @@
 #include "ui/startup.h"
 
 #include <QWindow>
+#include <fontconfig/fontconfig.h>
 #include <csignal>
+#include <malloc.h>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -99,12 +101,30 @@ void KeepScaleHonourable() {
 }
 
 void PrepareProcess() {
+    // A thread's heap of its own reserves 64 MiB of address space, which a limit on it (ulimit -v)
+    // may not spare at launch, where the fonts are read beside Qt's start; the game's threads
+    // allocate little.
+    ::mallopt(M_ARENA_MAX, 1);
     std::signal(SIGXFSZ, SIG_IGN);
     KeepScaleHonourable();
     // The only text typed is the go-to box's number, which needs no compose sequence: Qt's
     // default input method reads the locale's whole compose table (0.5 MB) at the box's first key.
     // A desktop that names an input method keeps it.
     if (!qEnvironmentVariableIsSet("QT_IM_MODULE")) qputenv("QT_IM_MODULE", "none");
+}
+
+FontConfigurationReader::FontConfigurationReader() {
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) return;
+    // The configuration's files nest a few deep: a small stack, not the 8 MiB of a thread's own.
+    pthread_attr_setstacksize(&attributes, 512 << 10);
+    running_ = pthread_create(&thread_, &attributes, [](void*) -> void* { FcInit(); return nullptr; }, nullptr) == 0;
+    pthread_attr_destroy(&attributes);
+}
+
+void FontConfigurationReader::Join() {
+    if (running_) pthread_join(thread_, nullptr);
+    running_ = false;
 }
 
 std::unique_ptr<QApplication> StartApplication(const char* programName) {

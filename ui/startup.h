@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <memory>
+#include <pthread.h>
 
 namespace kelo {
 
@@ -12,10 +13,27 @@ inline constexpr char kNeedsDisplay[] =
 inline constexpr char kCannotShow[] =
     "Kelo n'a pas pu afficher sa fenêtre.\nKelo could not show its window.\n";
 
-// Before Qt starts: SIGXFSZ ignored, so that a limit on file sizes makes a write fail (the sound
+// Before Qt starts: one heap for all the threads, SIGXFSZ ignored, so that a limit on file sizes makes a write fail (the sound
 // library's shared memory) rather than end the game; the variables through which Qt scales the
 // window kept within what it can honour; and no input method unless the desktop names one.
 void PrepareProcess();
+
+// Reads the desktop's font configuration on a thread of its own: Qt reads it at the window's
+// first text, a third of the launch, which the other processor does meanwhile while Qt starts.
+// Made after PrepareProcess, whose variables the configuration must not be read beside, and
+// joined before the first font is used. No thread when none can start: Qt reads it then.
+class FontConfigurationReader {
+public:
+    FontConfigurationReader();
+    ~FontConfigurationReader() { Join(); }
+    FontConfigurationReader(const FontConfigurationReader&) = delete;
+    FontConfigurationReader& operator=(const FontConfigurationReader&) = delete;
+    void Join();
+
+private:
+    pthread_t thread_{};
+    bool running_ = false;
+};
 
 // Before the application is made, since Qt reads them then: a scale factor in QT_SCALE_FACTOR or
 // QT_SCREEN_SCALE_FACTORS that the window cannot honour is replaced by 1, and a QT_FONT_DPI out
