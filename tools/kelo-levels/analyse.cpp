@@ -825,6 +825,14 @@ std::string AnalysisJson(int level, const Analysis& a) {
     return s.str();
 }
 
+void KeepAnalysisMemory() {
+    ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+
+// Every thread's heap: the look-ahead's and the idle walls' run on threads of their own.
+void GiveBackAnalysisMemory() { ::malloc_trim(0); }
+
 std::vector<Analysis> AnalyseLevels(std::string_view file, const std::vector<int>& chosen, const AnalyseOptions& options) {
     // The levels are independent: two at a time, on the machine's two cores, each within half
     // the state limit, so that the two hold no more memory than one level at the whole limit. A
@@ -841,8 +849,7 @@ std::vector<Analysis> AnalyseLevels(std::string_view file, const std::vector<int
         const auto puzzle = LevelPuzzle(file, chosen[k]);
         if (puzzle) {
             results[k] = Analyse(*puzzle, o);
-            // What this level's analysis kept for its own reuse, every thread's, is not the next one's.
-            ::malloc_trim(0);
+            GiveBackAnalysisMemory();
         } else {
             results[k].status = Analysis::Status::NotLoadable;
             results[k].verdict = "not loadable";

@@ -1,7 +1,6 @@
 // kelo-levels: checks and solves level files the way the game reads and plays them.
 #include <fcntl.h>
 #include <getopt.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -456,11 +455,7 @@ int main(int argc, char* argv[]) {
     HoldStandardStreams();
     // A file size limit makes a write fail, told and cleaned up, rather than kill the tool.
     std::signal(SIGXFSZ, SIG_IGN);
-    // An analysis maps and frees its graphs and tables dozens of times, one per wall taken away:
-    // freed memory is kept for the next, which then finds its pages already there rather than
-    // faulting them in anew (half of a big level's time). It goes back between levels.
-    ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    kelo::KeepAnalysisMemory();
     OutputBuffer output;
     std::cout.rdbuf(&output);
     std::cout.exceptions(std::ios::badbit);
