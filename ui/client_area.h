@@ -43,6 +43,10 @@ public:
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // Nothing on the area shows the focus: Qt's own handlers repaint the whole of it at every
+    // change, the second full paint at launch.
+    void focusInEvent(QFocusEvent*) override {}
+    void focusOutEvent(QFocusEvent*) override {}
 
 private:
     // A press that the key's auto-repeat made before the game was done with the previous key (a
