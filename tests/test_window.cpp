@@ -250,6 +250,20 @@ TEST(Colours, PlatformDrawnPartsAreReadableUnderLightAndDarkDesktops) {
     }
 }
 
+// Under X11 a refresh first waits for the server to have read the window's last pixels. Between
+// the window's showing and its first exposure (a key sent at once) there were none yet, and the
+// wait crashed inside Qt.
+TEST(ClientAreaOnX11, ARefreshBeforeTheFirstExposureIsHarmless) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "the wait is X11's";
+    ClientArea area;
+    area.show();
+    const QImage tile = TileImages()[1];
+    area.Paint(tile, 0, 0);
+    area.Refresh();
+    QApplication::processEvents();
+    EXPECT_EQ(area.Picture(QRect(0, 0, 1, 1)).pixel(0, 0), tile.pixel(0, 0));
+}
+
 }  // namespace
 }  // namespace kelo
 

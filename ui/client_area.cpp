@@ -187,9 +187,11 @@ void ClientArea::AwaitServer(const QRect& rect) {
     static const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
     if (!x11 || rect.isEmpty() || !isVisible()) return;
     // beginPaint clears the pixels of a window that has an alpha channel; the game's has none.
+    // Before the window's first exposure nothing was sent, and the store has no pixels yet, on
+    // which endPaint would fail.
     const QWindow* handle = window()->windowHandle();
     QBackingStore* store = backingStore();
-    if (!handle || handle->format().hasAlpha() || !store) return;
+    if (!handle || !handle->isExposed() || handle->format().hasAlpha() || !store || store->size().isEmpty()) return;
     const QRegion region(QRect(mapTo(window(), rect.topLeft()), rect.size()));
     store->beginPaint(region);
     store->endPaint();
