@@ -21,6 +21,13 @@ class ClientArea;
 // The steady clock in milliseconds: the game's clock, and the one the window times keys against.
 std::int64_t SteadyMilliseconds();
 
+// Where a slide's next pause counts from, once a pause to `deadline` woke at `woke`: the
+// deadline, so that the slide keeps its tempo, unless the wake-up came late enough to be seen;
+// such a frame is not made up by a short one after it, which would make one late frame two
+// uneven ones.
+std::chrono::steady_clock::time_point PauseEnd(std::chrono::steady_clock::time_point deadline,
+                                               std::chrono::steady_clock::time_point woke);
+
 // The platform of the real window: drawing through its client area, the check marks of its menu
 // items, Qt boxes and sounds, the steady clock and the level file.
 class QtPlatform final : public Platform {

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "commands/menu.h"
+#include "platform/qt_platform.h"
 #include "support/levels_util.h"
 #include "ui/application.h"
 #include "ui/client_area.h"
@@ -262,6 +263,20 @@ TEST(ClientAreaOnX11, ARefreshBeforeTheFirstExposureIsHarmless) {
     area.Refresh();
     QApplication::processEvents();
     EXPECT_EQ(area.Picture(QRect(0, 0, 1, 1)).pixel(0, 0), tile.pixel(0, 0));
+}
+
+// A slide's frames are paced against each other. A wake-up late by 2 ms used to be made up by a
+// frame 2 ms short after it: one late frame shown as two uneven ones.
+TEST(FramePacing, ALateWakeUpIsNotMadeUpByAShortFrameAfterIt) {
+    const auto deadline = std::chrono::steady_clock::time_point(std::chrono::seconds(100));
+    const auto woke = deadline + std::chrono::milliseconds(2);
+    EXPECT_EQ(PauseEnd(deadline, woke), woke);
+}
+
+// The usual lateness of a wake-up is made up, or a slide would drift 15 times by it.
+TEST(FramePacing, AWakeUpAsLateAsUsualKeepsTheSlidesTempo) {
+    const auto deadline = std::chrono::steady_clock::time_point(std::chrono::seconds(100));
+    EXPECT_EQ(PauseEnd(deadline, deadline + std::chrono::microseconds(200)), deadline);
 }
 
 }  // namespace
