@@ -130,8 +130,9 @@ std::chrono::steady_clock::time_point PauseEnd(std::chrono::steady_clock::time_p
 void QtPlatform::Pause(int milliseconds) {
     // A sleep to a deadline on the steady clock, and no event runs. Within a slide each deadline
     // follows the last one (or a wake-up that came late, see PauseEnd), so the time spent drawing
-    // a frame comes out of its pause: frames are the same distance apart on any processor. A slide's first pause counts from the moment its
-    // frame began to be drawn on screen, and one after a frame that overran counts from now.
+    // a frame comes out of its pause: frames are the same distance apart on any processor. A
+    // slide's first pause counts from the moment its frame began to be drawn on screen, and one
+    // after a frame that overran counts from now.
     const auto now = std::chrono::steady_clock::now();
     const auto length = std::chrono::milliseconds(milliseconds);
     auto deadline = (followsLastPause_ ? lastPauseEnd_ : frameStart_.value_or(now)) + length;
